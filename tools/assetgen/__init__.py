@@ -1,0 +1,1 @@
+"""Generators for Vesperalia's artwork, sounds, fonts and texts."""
