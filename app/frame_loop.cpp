@@ -31,8 +31,8 @@ int startGame(int argc, char** argv) {
     parseArguments(argc, argv);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         return 1;
-    screenSurface = SDL_SetVideoMode(320 * game.displayScale, 240 * game.displayScale, 16,
-                                     game.fullscreenFlag);
+    screenSurface =
+        SDL_SetVideoMode(320 * game.displayScale, 240 * game.displayScale, 16, game.fullscreenFlag);
     if (!screenSurface) return 1;
     SDL_WM_SetCaption("Vesperalia", "Vesperalia");
     SDL_ShowCursor(0);
@@ -64,15 +64,29 @@ void paceFrame() {
 
 void runFrame(bool pace) {
     SDL_Event event;
-    while (SDL_PollEvent(&event)) handleEvent(event);
+    while (SDL_PollEvent(&event))
+        handleEvent(event);
     switch (game.screen) {
-    case Title: drawTitleScreen(); break;
-    case Play: playStep(); break;
-    case Opening: drawOpeningScreen(); break;
-    case Searching: drawSearchingScreen(); break;
-    case Found: drawFoundScreen(); break;
-    case MatchEnd: drawMatchEndScreen(); break;
-    default: break;
+    case Title:
+        drawTitleScreen();
+        break;
+    case Play:
+        playStep();
+        break;
+    case Opening:
+        drawOpeningScreen();
+        break;
+    case Searching:
+        drawSearchingScreen();
+        break;
+    case Found:
+        drawFoundScreen();
+        break;
+    case MatchEnd:
+        drawMatchEndScreen();
+        break;
+    default:
+        break;
     }
     // Every opening, human or computer, shows its first animation frame in this frame.
     if (game.revealFramesLeft > 0 && game.screen != Opening) {

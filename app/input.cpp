@@ -49,8 +49,12 @@ void beginMatch(int mode) {
 
 void titleAction(Action a) {
     switch (a) {
-    case Up: menuUp(); break;
-    case Down: menuDown(); break;
+    case Up:
+        menuUp();
+        break;
+    case Down:
+        menuDown();
+        break;
     case Left:
         if (game.menuSelection == 2) winsDown();
         break;
@@ -58,11 +62,15 @@ void titleAction(Action a) {
         if (game.menuSelection == 2) winsUp();
         break;
     case Activate:
-        if (game.menuSelection == 0) beginMatch(1);
-        else if (game.menuSelection == 1) beginMatch(2);
-        else if (game.menuSelection == 3) game.quitRequested = 1;
+        if (game.menuSelection == 0)
+            beginMatch(1);
+        else if (game.menuSelection == 1)
+            beginMatch(2);
+        else if (game.menuSelection == 3)
+            game.quitRequested = 1;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -74,30 +82,52 @@ void openAtCursor() {
 
 void playAction(Action a) {
     switch (a) {
-    case Up: pressDirection(0); break;
-    case Down: pressDirection(1); break;
-    case Left: pressDirection(2); break;
-    case Right: pressDirection(3); break;
-    case Activate: openAtCursor(); break;
-    case Back: game.screen = Title; break; // the match is dropped
-    default: break;
+    case Up:
+        pressDirection(0);
+        break;
+    case Down:
+        pressDirection(1);
+        break;
+    case Left:
+        pressDirection(2);
+        break;
+    case Right:
+        pressDirection(3);
+        break;
+    case Activate:
+        openAtCursor();
+        break;
+    case Back:
+        game.screen = Title;
+        break; // the match is dropped
+    default:
+        break;
     }
 }
 
 void screenAction(Action a) {
-    if (game.screen == Title) titleAction(a);
-    else if (game.screen == Play) playAction(a);
+    if (game.screen == Title)
+        titleAction(a);
+    else if (game.screen == Play)
+        playAction(a);
 }
 
 Action keyAction(SDLKey sym) {
     switch (sym) {
-    case SDLK_UP: return Up;
-    case SDLK_DOWN: return Down;
-    case SDLK_LEFT: return Left;
-    case SDLK_RIGHT: return Right;
-    case SDLK_SPACE: return Activate;
-    case SDLK_RCTRL: return Back;
-    default: return None;
+    case SDLK_UP:
+        return Up;
+    case SDLK_DOWN:
+        return Down;
+    case SDLK_LEFT:
+        return Left;
+    case SDLK_RIGHT:
+        return Right;
+    case SDLK_SPACE:
+        return Activate;
+    case SDLK_RCTRL:
+        return Back;
+    default:
+        return None;
     }
 }
 
@@ -159,8 +189,10 @@ bool isDirectionKey(SDLKey sym) {
 void handleEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
-        if (event.key.keysym.sym == SDLK_PLUS) volumeUp();
-        else if (event.key.keysym.sym == SDLK_MINUS) volumeDown();
+        if (event.key.keysym.sym == SDLK_PLUS)
+            volumeUp();
+        else if (event.key.keysym.sym == SDLK_MINUS)
+            volumeDown();
         screenAction(keyAction(event.key.keysym.sym));
         break;
     case SDL_KEYUP:
@@ -170,9 +202,12 @@ void handleEvent(const SDL_Event& event) {
         if (event.button.button == SDL_BUTTON_LEFT) mouseRelease(event.button.x, event.button.y);
         break;
     case SDL_JOYBUTTONDOWN:
-        if (event.jbutton.button == PadVolumeUp) volumeUp();
-        else if (event.jbutton.button == PadVolumeDown) volumeDown();
-        else screenAction(padAction(event.jbutton.button));
+        if (event.jbutton.button == PadVolumeUp)
+            volumeUp();
+        else if (event.jbutton.button == PadVolumeDown)
+            volumeDown();
+        else
+            screenAction(padAction(event.jbutton.button));
         break;
     case SDL_JOYBUTTONUP: {
         int b = event.jbutton.button;
@@ -183,6 +218,7 @@ void handleEvent(const SDL_Event& event) {
         // A window-close request leaves like the exit item, so the Results are saved.
         game.quitRequested = 1;
         break;
-    default: break;
+    default:
+        break;
     }
 }

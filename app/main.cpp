@@ -3,7 +3,8 @@
 
 int main(int argc, char** argv) {
     if (startGame(argc, argv) != 0) return 1;
-    while (game.quitRequested == 0) runFrame(true);
+    while (game.quitRequested == 0)
+        runFrame(true);
     releaseGame();
     return handOverToMenu();
 }

@@ -14,7 +14,8 @@ void Board::deal(int newLevel) {
     if (newLevel < 0) newLevel = 0;
     level = newLevel;
     target = std::rand() % 100;
-    for (int32_t& c : cells) c = Closed;
+    for (int32_t& c : cells)
+        c = Closed;
 }
 
 CellState Board::reveal(int index) {
@@ -43,10 +44,18 @@ CellState Board::stateAt(int index) const {
     return static_cast<CellState>(cells[index]);
 }
 
-void initBoard(int level) { game.board.deal(level); }
-CellState revealCellAt(int index) { return game.board.reveal(index); }
-CellState cellStateAt(int index) { return game.board.stateAt(index); }
-int targetIndex() { return game.board.target; }
+void initBoard(int level) {
+    game.board.deal(level);
+}
+CellState revealCellAt(int index) {
+    return game.board.reveal(index);
+}
+CellState cellStateAt(int index) {
+    return game.board.stateAt(index);
+}
+int targetIndex() {
+    return game.board.target;
+}
 
 bool oneClosedLeft() {
     int notClosed = 0;

@@ -14,9 +14,9 @@ enum CellState : int32_t {
 
 // The 10x10 field of coffins; cell i lies in row i / 10, column i % 10.
 struct Board {
-    int32_t target;    // index of the hidden target, -1 until a match deals the board
+    int32_t target;     // index of the hidden target, -1 until a match deals the board
     int32_t cells[100]; // CellState of each cell, in reading order
-    int32_t level;     // reveal level 0..9: the higher, the more generous
+    int32_t level;      // reveal level 0..9: the higher, the more generous
 
     Board(); // dealt at level 9, with no target yet
     void deal(int newLevel);

@@ -4,7 +4,9 @@
 
 FrameValues frame;
 
-void resetFrameValues() { frame = FrameValues(); }
+void resetFrameValues() {
+    frame = FrameValues();
+}
 
 void autoRepeatStep() {
     if (frame.repeatCountdown > 0) frame.repeatCountdown -= 1;

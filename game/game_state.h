@@ -68,16 +68,16 @@ struct GameState {
     int32_t longMatchWins = 0;   // winsNeeded 7..9
 
     // Timed screens
-    int32_t revealCell = -1;        // cell of the opening animation, -1 when none
-    int32_t revealFramesLeft = 0;   // frames left of the opening animation (15 at start)
-    int32_t revealFromJammed = 0;   // the cell was Jammed before this opening
-    int32_t searchCell = -1;        // cell of the search animation, -1 when none
-    int32_t searchFramesLeft = 0;   // frames left of the search animation (50 at start)
-    int32_t searchFrame = 0;        // search animation image 0..3
-    int32_t searchFrameTicks = 3;   // frames until searchFrame advances (6 at start)
-    int32_t foundFramesLeft = 0;    // frames left of the pause after a find (50 at start)
-    int32_t endFadeAlpha = 255;     // alpha of the loser's images on the match-end screen
-    int32_t endHoldFrames = 50;     // frames the match-end screen stays after its fade
+    int32_t revealCell = -1;               // cell of the opening animation, -1 when none
+    int32_t revealFramesLeft = 0;          // frames left of the opening animation (15 at start)
+    int32_t revealFromJammed = 0;          // the cell was Jammed before this opening
+    int32_t searchCell = -1;               // cell of the search animation, -1 when none
+    int32_t searchFramesLeft = 0;          // frames left of the search animation (50 at start)
+    int32_t searchFrame = 0;               // search animation image 0..3
+    int32_t searchFrameTicks = 3;          // frames until searchFrame advances (6 at start)
+    int32_t foundFramesLeft = 0;           // frames left of the pause after a find (50 at start)
+    int32_t endFadeAlpha = 255;            // alpha of the loser's images on the match-end screen
+    int32_t endHoldFrames = 50;            // frames the match-end screen stays after its fade
     EndRect endRectPlayer1 = {0, 0, 0, 0}; // player 1's place on the match-end screen
     EndRect endRectPlayer2 = {0, 0, 0, 0}; // player 2's place on the match-end screen
 };

@@ -9,7 +9,9 @@
 
 GameState game;
 
-void resetGameState() { game = GameState(); }
+void resetGameState() {
+    game = GameState();
+}
 
 void TargetRange::reset() {
     low = -1;
@@ -24,9 +26,13 @@ void TargetRange::lowerHigh(int i) {
     if (high > i) high = i;
 }
 
-int TargetRange::pick() { return low + 1 + (std::rand() % (high - low - 1)); }
+int TargetRange::pick() {
+    return low + 1 + (std::rand() % (high - low - 1));
+}
 
-bool humanTurn() { return game.currentPlayer == 1 || (game.currentPlayer == 2 && game.gameMode == 2); }
+bool humanTurn() {
+    return game.currentPlayer == 1 || (game.currentPlayer == 2 && game.gameMode == 2);
+}
 
 void startMatch() {
     initBoard(9);
@@ -111,7 +117,9 @@ void playStep() {
     drawPlayScreen();
 }
 
-void passTurn() { game.currentPlayer = game.currentPlayer == 1 ? 2 : 1; }
+void passTurn() {
+    game.currentPlayer = game.currentPlayer == 1 ? 2 : 1;
+}
 
 void finishRound() {
     game.foundFramesLeft = 0;

@@ -38,13 +38,23 @@ std::vector<ImageEntry> catalogue() {
     static const char* digitPaths[10] = {"data/0.png", "data/1.png", "data/2.png", "data/3.png",
                                          "data/4.png", "data/5.png", "data/6.png", "data/7.png",
                                          "data/8.png", "data/9.png"};
-    for (int i = 0; i < 10; ++i) list.push_back({digitPaths[i], &c.digit[i], 0});
-    static const char* coffinPaths[13] = {
-        nullptr,              "data/coffin.1.png",  "data/coffin.2.png", "data/coffin.3.png",
-        "data/coffin.4.png",  "data/coffin.5.png",  "data/coffin.6.png", "data/coffin.7.png",
-        "data/coffin.8.png",  "data/coffin.9.png",  "data/coffin.10.png",
-        "data/coffin.11.png", "data/coffin.12.png"};
-    for (int i = 1; i <= 12; ++i) list.push_back({coffinPaths[i], &c.coffin[i], 0});
+    for (int i = 0; i < 10; ++i)
+        list.push_back({digitPaths[i], &c.digit[i], 0});
+    static const char* coffinPaths[13] = {nullptr,
+                                          "data/coffin.1.png",
+                                          "data/coffin.2.png",
+                                          "data/coffin.3.png",
+                                          "data/coffin.4.png",
+                                          "data/coffin.5.png",
+                                          "data/coffin.6.png",
+                                          "data/coffin.7.png",
+                                          "data/coffin.8.png",
+                                          "data/coffin.9.png",
+                                          "data/coffin.10.png",
+                                          "data/coffin.11.png",
+                                          "data/coffin.12.png"};
+    for (int i = 1; i <= 12; ++i)
+        list.push_back({coffinPaths[i], &c.coffin[i], 0});
     list.push_back({"data/coffin.s.png", &c.coffinShadow, 0});
     list.push_back({"data/cursor.png", &c.cursor, 1});
     list.push_back({"data/help.png", &c.help, 0});
@@ -61,7 +71,8 @@ std::vector<ImageEntry> catalogue() {
 
 void loadImages() {
     std::vector<ImageEntry> list = catalogue();
-    for (ImageEntry& e : list) *e.handle = IMG_Load(e.path);
+    for (ImageEntry& e : list)
+        *e.handle = IMG_Load(e.path);
     // Keys are raw pixel values of each image's own format; only loaded images get one.
     for (ImageEntry& e : list)
         if (e.key >= 0 && *e.handle) SDL_SetColorKey(*e.handle, SDL_SRCCOLORKEY, e.key);

@@ -41,7 +41,7 @@ struct SoundCatalogue {
 
 extern ImageCatalogue images;
 extern SoundCatalogue sounds;
-extern TTF_Font* gameFont;        // "data/ruveridovo.ttf" at size 8; never closed
+extern TTF_Font* gameFont;         // "data/ruveridovo.ttf" at size 8; never closed
 extern SDL_Surface* screenSurface; // the 320x240 16-bit video surface
 
 void loadImages();

@@ -16,8 +16,12 @@ int coffinImageFor(int state) {
     return (state >= 0 && state <= 6) ? map[state] : 0;
 }
 
-int cellX(int cell) { return 100 + 20 * (cell % 10); }
-int cellY(int cell) { return 20 + 20 * (cell / 10); }
+int cellX(int cell) {
+    return 100 + 20 * (cell % 10);
+}
+int cellY(int cell) {
+    return 20 + 20 * (cell / 10);
+}
 
 void blitCoffin(int number, int cell) {
     if (number > 0 && number <= 12) blitAt(images.coffin[number], cellX(cell), cellY(cell));
@@ -27,7 +31,9 @@ void clearScreen() {
     if (screenSurface) SDL_FillRect(screenSurface, nullptr, 0);
 }
 
-SDL_Surface* opponentPortrait() { return game.gameMode == 2 ? images.player[2] : images.player[3]; }
+SDL_Surface* opponentPortrait() {
+    return game.gameMode == 2 ? images.player[2] : images.player[3];
+}
 
 void setAlpha(SDL_Surface* s, Uint32 flags, int alpha) {
     if (s) SDL_SetAlpha(s, flags, static_cast<Uint8>(alpha & 0xff));
@@ -56,7 +62,8 @@ void drawTitleScreen() {
     blitAt(sel == 1 ? images.pvpSelected : images.pvp, 48, 130);
     blitAt(sel == 2 ? images.leftSelected : images.left, 48, 160);
     blitAt(images.scoreback, 68, 160);
-    if (game.winsNeeded >= 0 && game.winsNeeded <= 9) blitAt(images.digit[game.winsNeeded], 68, 160);
+    if (game.winsNeeded >= 0 && game.winsNeeded <= 9)
+        blitAt(images.digit[game.winsNeeded], 68, 160);
     blitAt(sel == 2 ? images.rightSelected : images.right, 88, 160);
     blitAt(sel == 3 ? images.exitSelected : images.exit, 68, 190);
     drawTicker();
@@ -83,7 +90,9 @@ void drawCursor() {
 }
 
 // Scores stay within 0..9; the guard only keeps a stray value from reading past the table.
-static SDL_Surface* digitImage(int n) { return (n >= 0 && n <= 9) ? images.digit[n] : nullptr; }
+static SDL_Surface* digitImage(int n) {
+    return (n >= 0 && n <= 9) ? images.digit[n] : nullptr;
+}
 
 void drawScorePanel() {
     blitAt(images.player[1], 20, 80);

@@ -8,7 +8,9 @@ static void play(Mix_Chunk* chunk) {
     if (chunk) Mix_PlayChannelTimed(-1, chunk, 0, -1);
 }
 
-void playOpenSound() { play(sounds.openSound); }
+void playOpenSound() {
+    play(sounds.openSound);
+}
 
 void startFoundPause() {
     play(sounds.ohhSound);
@@ -34,12 +36,20 @@ void startMatchEnd() {
     game.screen = MatchEnd;
 }
 
+// The mixer's channel table is gone once the device is closed, so only an open
+// device is told the volume.
+static void applyVolume() {
+    int frequency, channels;
+    Uint16 format;
+    if (Mix_QuerySpec(&frequency, &format, &channels)) Mix_Volume(-1, game.volume);
+}
+
 void volumeUp() {
     if (game.volume <= 110) game.volume += 10;
-    Mix_Volume(-1, game.volume);
+    applyVolume();
 }
 
 void volumeDown() {
     if (game.volume > 9) game.volume -= 10;
-    Mix_Volume(-1, game.volume);
+    applyVolume();
 }

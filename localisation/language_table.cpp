@@ -71,8 +71,7 @@ void LanguageTable::discoverLanguages() {
     DIR* dir = opendir("./lang");
     if (!dir) return;
     while (dirent* entry = readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
         LanguageInfo info;
         info.file = entry->d_name;
         info.name = readLanguageName(info.file);
@@ -106,7 +105,9 @@ const char* LanguageTable::getText(unsigned k) const {
     return k < strings.size() ? strings[k].c_str() : &emptyText;
 }
 
-int LanguageTable::languageCount() const { return static_cast<int>(languages.size()); }
+int LanguageTable::languageCount() const {
+    return static_cast<int>(languages.size());
+}
 
 const char* LanguageTable::languageName(unsigned i) const {
     return i < languages.size() ? languages[i].name.c_str() : &emptyText;
@@ -123,5 +124,9 @@ void LanguageTable::selectLanguage(const char* name) {
     loadLanguage(0);
 }
 
-std::string readLanguageName(const std::string& file) { return readHeader(file, "@lang"); }
-std::string readLanguageAuthor(const std::string& file) { return readHeader(file, "@author"); }
+std::string readLanguageName(const std::string& file) {
+    return readHeader(file, "@lang");
+}
+std::string readLanguageAuthor(const std::string& file) {
+    return readHeader(file, "@author");
+}

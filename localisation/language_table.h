@@ -12,10 +12,10 @@ struct LanguageInfo {
 // The discovered languages and the numbered texts of the loaded one.
 class LanguageTable {
   public:
-    char emptyText;                    // always NUL; lookups out of range return its address
-    int current;                       // index of the language last loaded
+    char emptyText;                      // always NUL; lookups out of range return its address
+    int current;                         // index of the language last loaded
     std::vector<LanguageInfo> languages; // every language found, in directory order
-    std::vector<std::string> strings;  // entry k is text number k of the loaded language
+    std::vector<std::string> strings;    // entry k is text number k of the loaded language
 
     LanguageTable(); // discovers the languages in "./lang"; loads no texts
 
