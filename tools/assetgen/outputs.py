@@ -1,6 +1,6 @@
 """The list of everything the generators make, by path in the repository."""
 
-from . import bmp, fontgen
+from . import bmp, fontgen, images
 
 # Folders whose every file must come from a generator (the check flags strays).
 OWNED_DIRS = ("data", "lang")
@@ -12,4 +12,5 @@ def build_all():
     files["notify/badge.bmp"] = bmp.encode(bmp.badge())
     files["notify/cap.bmp"] = bmp.encode(bmp.cap())
     files["data/ruveridovo.ttf"] = fontgen.build("Ruveridovo")
+    images.build(files)
     return files
