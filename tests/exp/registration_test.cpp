@@ -1,63 +1,9 @@
 #include <algorithm>
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <memory>
-
-#include "localisation/language_table.h"
-#include "notify/notifier.h"
 #include "tests/exp/exp_fixture.h"
 
 namespace {
-
-std::string bmp(int32_t width, int32_t height, const std::string& tag) {
-    std::string b =
-        "BM" + std::string(16, '\0') + le32(width) + le32(height) + std::string(28, '\0');
-    return b + tag;
-}
-
-std::string languageFile(const std::string& code) {
-    std::string f = "@lang " + code + "\r\n@author Tolvenar\r\n@1 Banner " + code + "\r\n";
-    for (int n = 1; n <= 15; ++n) {
-        f += "@" + std::to_string(2 * n) + " " + code + " name " + std::to_string(n) + "\r\n";
-        f += "@" + std::to_string(2 * n + 1) + " " + code + " text of item " + std::to_string(n) +
-             "\r\n";
-    }
-    return f;
-}
-
-// A game directory of our own: "lang/" with en and de, "data/" with the item images
-// and the icon. The language table is rediscovered there and again on leaving.
-struct GameWorkDir {
-    std::string work;
-    std::unique_ptr<ScopedChdir> cd;
-
-    explicit GameWorkDir(const std::string& root) : work(root + "/work") {
-        mkdir(work.c_str(), 0777);
-        mkdir((work + "/lang").c_str(), 0777);
-        mkdir((work + "/data").c_str(), 0777);
-        writeFile(work + "/lang/english", languageFile("en"));
-        writeFile(work + "/lang/deutsch", languageFile("de"));
-        for (int n = 1; n <= 15; ++n) {
-            char name[32];
-            std::snprintf(name, sizeof name, n <= 9 ? "/data/exp0%i.bmp" : "/data/exp%i.bmp", n);
-            writeFile(work + name, bmp(24, 24, "item" + std::to_string(n)));
-        }
-        writeFile(work + "/data/exp.icon.bmp", bmp(24, 24, "icon"));
-        testScreen();
-        cd.reset(new ScopedChdir(work));
-        languageTable = LanguageTable();
-    }
-    ~GameWorkDir() {
-        shutdownNotifier();
-        cd.reset();
-        languageTable = LanguageTable();
-    }
-    std::string image(int n) const {
-        char name[32];
-        std::snprintf(name, sizeof name, n <= 9 ? "/data/exp0%i.bmp" : "/data/exp%i.bmp", n);
-        return readFile(work + name);
-    }
-};
 
 std::string expectedDescriptions(const std::string& code) {
     std::string file;
