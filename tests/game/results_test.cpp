@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "game/game_state.h"
+#include "game/results.h"
+#include "tests/exp/exp_fixture.h"
+
+namespace {
+
+struct ResultsInRegistry : ::testing::Test {
+    RegistryDir dir;
+    std::string file;
+    void SetUp() override {
+        resetGameState();
+        dir.profile("name=T\n");
+        ASSERT_NE(openRegistry("Tolvenar", "Vesperalia"), 0);
+        file = dir.gameDir() + "/saves/results.dat";
+        EXPECT_EQ(resultsPath(), file);
+    }
+    void TearDown() override { resetGameState(); }
+};
+
+} // namespace
+
+TEST_F(ResultsInRegistry, SavedAsThreeLittleEndianCounters) {
+    game.shortMatchWins = 1;
+    game.mediumMatchWins = 0x01020304;
+    game.longMatchWins = -2;
+    saveResults();
+    EXPECT_EQ(readFile(file), std::string("\x01\0\0\0\x04\x03\x02\x01\xFE\xFF\xFF\xFF", 12));
+    resetGameState();
+    EXPECT_TRUE(loadResults());
+    EXPECT_EQ(game.mediumMatchWins, 0x01020304);
+    EXPECT_EQ(game.longMatchWins, -2);
+}
+
+TEST_F(ResultsInRegistry, ShortMissingAndOversizedFiles) {
+    game.longMatchWins = 7;
+    EXPECT_FALSE(loadResults()); // none yet: the counters keep their values
+    EXPECT_EQ(game.longMatchWins, 7);
+
+    resetGameState();
+    writeFile(file, le32(9) + "\x05"); // 5 bytes: only the first counter is covered
+    EXPECT_TRUE(loadResults());
+    EXPECT_EQ(game.shortMatchWins, 9);
+    EXPECT_EQ(game.mediumMatchWins, 0);
+    EXPECT_EQ(game.longMatchWins, 0);
+
+    writeFile(file, le32(1) + le32(2) + le32(3) + std::string(50, '\xAA'));
+    EXPECT_TRUE(loadResults());
+    EXPECT_EQ(game.longMatchWins, 3);
+    writeFile(file, "");
+    EXPECT_TRUE(loadResults());
+    EXPECT_EQ(game.longMatchWins, 3);
+}
+
+TEST_F(ResultsInRegistry, InterruptedSaveKeepsTheOldCounters) {
+    game.shortMatchWins = 4;
+    saveResults();
+    std::string before = readFile(file);
+    game.shortMatchWins = 5;
+    beforeRenameHook = [](const std::string&) { return false; }; // switched off here
+    saveResults();
+    beforeRenameHook = nullptr;
+    EXPECT_EQ(readFile(file), before);
+    resetGameState();
+    loadResults();
+    EXPECT_EQ(game.shortMatchWins, 4);
+}
+
+TEST(ResultsWithoutRegistry, KeptInTheWorkingDirectory) {
+    resetRegistry();
+    resetGameState();
+    std::string tmp = makeTempDir();
+    {
+        ScopedChdir cd(tmp);
+        EXPECT_EQ(resultsPath(), "results.dat");
+        game.mediumMatchWins = 3;
+        saveResults();
+        resetGameState();
+        EXPECT_TRUE(loadResults());
+        EXPECT_EQ(game.mediumMatchWins, 3);
+    }
+    EXPECT_EQ(readFile(tmp + "/results.dat"), le32(0) + le32(3) + le32(0));
+    removeTree(tmp);
+    resetGameState();
+}
