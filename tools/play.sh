@@ -11,7 +11,7 @@ base="$root/sdcard/exp/"
 
 # Its own build directory, so build/ keeps the handheld's registry location.
 cmake -S . -B build-play -DEXP_BASE_DIR="$base" >/dev/null
-cmake --build build-play -j2
+cmake --build build-play -j2 --target vesperalia vesperalia-profile
 
 if [ ! -e "${base}activeexp" ]; then
     ./build-play/vesperalia-profile --base "$base" create "${USER:-Player}" en

@@ -669,4 +669,6 @@ def build(files):
     put("right2.png", arrow_button(True, True))
     put("exit.png", exit_door(False))
     put("exit2.png", exit_door(True))
+    from . import items
+    items.build(files, art, cof)
     return art
