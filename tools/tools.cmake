@@ -1,0 +1,14 @@
+# Generated data: data/, lang/ and the Notifier's embedded files come from the
+# readable sources under tools/. This test rebuilds them all and fails when a
+# committed file no longer matches its source (or a stray file sits in data/
+# or lang/). The generators need Debian's own python3 with python3-pil and
+# python3-fonttools, so that interpreter is looked up by its full path.
+find_program(VESPERALIA_ASSET_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+if(VESPERALIA_ASSET_PYTHON)
+  enable_testing()
+  add_test(NAME generated_files_up_to_date
+    COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tools/generate-assets.py --check
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+else()
+  message(WARNING "no /usr/bin/python3: the generated-files check is not run")
+endif()
