@@ -18,14 +18,14 @@
 
 namespace {
 
-struct ImageSpec {
+struct ImageFile {
     const char* file;
     int w, h;
     int key;  // palette index of the transparent colour, -1 for none
 };
 
 // Every image, with the size the screens' layout needs.
-const ImageSpec kImages[] = {
+const ImageFile kImages[] = {
     {"fondo.png", 320, 240, -1},       {"title.png", 320, 240, -1},
     {"title.clouds.png", 320, 110, 0}, {"end.png", 40, 48, 0},
     {"vs.png", 40, 24, 0},             {"pvc.png", 60, 30, 0},
@@ -62,23 +62,23 @@ std::string dataPath(const std::string& name) { return "data/" + name; }
 TEST(DataImages, EveryImageLoadsAsAnEightBitSurfaceOfItsSizeWithItsKey) {
     testScreen();
     EXPECT_EQ(45u, sizeof kImages / sizeof kImages[0]);
-    for (const ImageSpec& spec : kImages) {
-        SCOPED_TRACE(spec.file);
-        SDL_Surface* s = IMG_Load(dataPath(spec.file).c_str());
+    for (const ImageFile& img : kImages) {
+        SCOPED_TRACE(img.file);
+        SDL_Surface* s = IMG_Load(dataPath(img.file).c_str());
         ASSERT_NE(nullptr, s) << IMG_GetError();
         EXPECT_EQ(8, s->format->BitsPerPixel);
-        EXPECT_EQ(spec.w, s->w);
-        EXPECT_EQ(spec.h, s->h);
+        EXPECT_EQ(img.w, s->w);
+        EXPECT_EQ(img.h, s->h);
         int keyed = 0, opaque = 0;
         for (int y = 0; y < s->h; ++y)
             for (int x = 0; x < s->w; ++x)
-                (pixel8(s, x, y) == spec.key ? keyed : opaque)++;
-        if (spec.key < 0) {
+                (pixel8(s, x, y) == img.key ? keyed : opaque)++;
+        if (img.key < 0) {
             EXPECT_FALSE(s->flags & SDL_SRCCOLORKEY);
         } else {
             // SDL_image keeps the file's one transparent index as the key.
             EXPECT_TRUE(s->flags & SDL_SRCCOLORKEY);
-            EXPECT_EQ(static_cast<Uint32>(spec.key), s->format->colorkey);
+            EXPECT_EQ(static_cast<Uint32>(img.key), s->format->colorkey);
             EXPECT_GT(keyed, 0);
         }
         EXPECT_GT(opaque, 0);

@@ -249,7 +249,6 @@ def arrow_button(pointing_right, selected):
     fill, light, edge = (("y", "Y", "O") if selected else ("b", "B", "k"))
     c = Canvas(20, 20)
     for y in range(3, 17):
-        half = 7 - abs(y - 10) if y != 10 else 7
         w = 10 - abs(y - 10) * 10 // 7
         for x in range(5, 5 + max(w, 0)):
             c.set(x, y, fill)
@@ -311,7 +310,7 @@ def versus_button(art, right_portrait, selected):
 
 # ---------------------------------------------------------------- big scenes
 
-def starfield(c, rng, count, region, avoid=None):
+def starfield(c, rng, count, region):
     x0, y0, x1, y1 = region
     for _ in range(count):
         x = rng.randint(x0, x1)
@@ -363,7 +362,6 @@ def castle(c, rng):
     sil = "k"
     # hill
     for x in range(c.w):
-        top = 176 + 14 * math.cos((x - 250) / 70.0) ** 2 * -1 + 8 * math.sin(x / 23.0) * 0.3
         top = int(176 - 10 * math.exp(-((x - 245) / 60.0) ** 2) + 2 * math.sin(x / 17.0))
         for y in range(top, 216):
             c.set(x, y, sil)
