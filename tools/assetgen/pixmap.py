@@ -17,7 +17,7 @@ def load_palette(path=None):
             ch, rgb = parts[0], tuple(int(v) for v in parts[1:4])
         except (ValueError, IndexError):
             raise SourceError(f"{path}:{lineno}: expected: CHAR R G B [name]")
-        if len(ch) != 1 or ch == CLEAR or ch in pal or any(not 0 <= v <= 255 for v in rgb):
+        if len(rgb) != 3 or len(ch) != 1 or ch == CLEAR or ch in pal or any(not 0 <= v <= 255 for v in rgb):
             raise SourceError(f"{path}:{lineno}: bad or repeated colour {ch!r}")
         pal[ch] = rgb
     return pal
