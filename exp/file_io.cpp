@@ -20,8 +20,10 @@ bool readWholeFile(const std::string& path, std::string& bytes, size_t limit) {
         bytes.append(buf, n);
         if (n < want) break;
     }
+    // A directory opens but does not read: unreadable, like a missing file.
+    bool ok = !std::ferror(f);
     std::fclose(f);
-    return true;
+    return ok;
 }
 
 bool readFirstLine(const std::string& path, std::string& line) {

@@ -65,8 +65,9 @@ int readProfileConfig() {
     std::string line;
     while (readConfigLine(f, line))
         applyConfigLine(line);
+    bool ok = !std::ferror(f); // a directory opens but does not read
     std::fclose(f);
-    return 1;
+    return ok ? 1 : 0;
 }
 
 void composeGameDirs() {

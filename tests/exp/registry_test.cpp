@@ -48,6 +48,11 @@ TEST(ExpOpen, ClosedRegistryYieldsNoneAndIgnoresUnlocks) {
     dir.profile("name=X\n");
     std::remove((dir.base + "tester/exp.cfg").c_str());
     EXPECT_EQ(openRegistry("Tolvenar", "Vesperalia"), 0); // no exp.cfg
+    mkdir((dir.base + "tester/exp.cfg").c_str(), 0777);
+    EXPECT_EQ(openRegistry("Tolvenar", "Vesperalia"), 0); // opens, but does not read
+    std::remove((dir.base + "activeexp").c_str());
+    mkdir((dir.base + "activeexp").c_str(), 0777);
+    EXPECT_EQ(openRegistry("Tolvenar", "Vesperalia"), 0);
     EXPECT_FALSE(pathExists(dir.gameDir()));
     EXPECT_EQ(savesDirectory(), nullptr);
 }
