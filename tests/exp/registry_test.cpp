@@ -179,3 +179,12 @@ TEST(ExpItems, RegistrationRefusalsAndTheBudget) {
     EXPECT_EQ(readFile(dir.gameDir() + "exp.dat"),
               le32(1) + le32(600) + le32(0) + le32(0) + le32(2) + le32(400) + le32(7) + le32(0));
 }
+
+TEST(ExpOpen, TitleFileLinesFitTheir99Bytes) {
+    RegistryDir dir;
+    dir.profile("name=T\n");
+    std::string author(120, 'A'), title(120, 'T');
+    ASSERT_EQ(openRegistry(author.c_str(), title.c_str()), 1);
+    EXPECT_EQ(readFile(registry.gameDir + "exp.title"),
+              "title=" + std::string(91, 'T') + "\r\nauthor=" + std::string(90, 'A') + "\r\n");
+}
