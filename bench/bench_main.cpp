@@ -27,7 +27,8 @@ long residentKilobytes() {
 
 template <typename F> double microsPerCall(F body, int calls) {
     auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < calls; ++i) body();
+    for (int i = 0; i < calls; ++i)
+        body();
     auto end = std::chrono::steady_clock::now();
     return std::chrono::duration<double, std::micro>(end - start).count() / calls;
 }
@@ -47,14 +48,16 @@ int main(int argc, char** argv) {
     SDL_Surface** all = reinterpret_cast<SDL_Surface**>(&images);
     for (size_t i = 0; i < sizeof images / sizeof(SDL_Surface*); ++i)
         if (!all[i] && i != 11 && i != 25) ++missing; // player[0] and coffin[0] are unused
-    if (missing) std::printf("warning: %d images did not load (run from the game directory)\n", missing);
+    if (missing)
+        std::printf("warning: %d images did not load (run from the game directory)\n", missing);
 
     const int calls = 2000;
     std::printf("title frame          %8.1f us\n", microsPerCall(drawTitleScreen, calls));
     startMatch();
     game.screen = Play;
     std::printf("board frame          %8.1f us\n", microsPerCall(drawPlayScreen, calls));
-    for (int i = 0; i < 100; i += 3) game.board.cells[i] = HintLower;
+    for (int i = 0; i < 100; i += 3)
+        game.board.cells[i] = HintLower;
     std::printf("board, many opened   %8.1f us\n", microsPerCall(drawPlayScreen, calls));
     game.screen = Title;
     std::printf("whole title frame    %8.1f us (input, draw, overlay, flip; no pacing)\n",

@@ -21,43 +21,37 @@ namespace {
 struct ImageFile {
     const char* file;
     int w, h;
-    int key;  // palette index of the transparent colour, -1 for none
+    int key; // palette index of the transparent colour, -1 for none
 };
 
 // Every image, with the size the screens' layout needs.
 const ImageFile kImages[] = {
-    {"fondo.png", 320, 240, -1},       {"title.png", 320, 240, -1},
-    {"title.clouds.png", 320, 110, 0}, {"end.png", 40, 48, 0},
-    {"vs.png", 40, 24, 0},             {"pvc.png", 60, 30, 0},
-    {"pvc2.png", 60, 30, 0},           {"pvp.png", 60, 30, 0},
-    {"pvp2.png", 60, 30, 0},           {"scoreback.png", 20, 20, 0},
-    {"selection.png", 64, 34, 0},      {"player.1.png", 20, 20, 0},
-    {"player.2.png", 20, 20, 0},       {"player.3.png", 20, 20, 0},
-    {"0.png", 20, 20, 0},              {"1.png", 20, 20, 0},
-    {"2.png", 20, 20, 0},              {"3.png", 20, 20, 0},
-    {"4.png", 20, 20, 0},              {"5.png", 20, 20, 0},
-    {"6.png", 20, 20, 0},              {"7.png", 20, 20, 0},
-    {"8.png", 20, 20, 0},              {"9.png", 20, 20, 0},
-    {"coffin.1.png", 20, 20, 0},       {"coffin.2.png", 20, 20, 0},
-    {"coffin.3.png", 20, 20, 0},       {"coffin.4.png", 20, 20, 0},
-    {"coffin.5.png", 20, 20, 0},       {"coffin.6.png", 20, 20, 0},
-    {"coffin.7.png", 20, 20, 0},       {"coffin.8.png", 20, 20, 0},
-    {"coffin.9.png", 20, 20, 0},       {"coffin.10.png", 20, 20, 0},
-    {"coffin.11.png", 20, 20, 0},      {"coffin.12.png", 20, 20, 0},
-    {"coffin.s.png", 20, 20, 0},       {"cursor.png", 20, 20, 1},
-    {"help.png", 120, 80, 0},          {"left.png", 20, 20, 0},
-    {"left2.png", 20, 20, 0},          {"right.png", 20, 20, 0},
-    {"right2.png", 20, 20, 0},         {"exit.png", 20, 20, 0},
-    {"exit2.png", 20, 20, 0},
+    {"fondo.png", 320, 240, -1},  {"title.png", 320, 240, -1},  {"title.clouds.png", 320, 110, 0},
+    {"end.png", 40, 48, 0},       {"vs.png", 40, 24, 0},        {"pvc.png", 60, 30, 0},
+    {"pvc2.png", 60, 30, 0},      {"pvp.png", 60, 30, 0},       {"pvp2.png", 60, 30, 0},
+    {"scoreback.png", 20, 20, 0}, {"selection.png", 64, 34, 0}, {"player.1.png", 20, 20, 0},
+    {"player.2.png", 20, 20, 0},  {"player.3.png", 20, 20, 0},  {"0.png", 20, 20, 0},
+    {"1.png", 20, 20, 0},         {"2.png", 20, 20, 0},         {"3.png", 20, 20, 0},
+    {"4.png", 20, 20, 0},         {"5.png", 20, 20, 0},         {"6.png", 20, 20, 0},
+    {"7.png", 20, 20, 0},         {"8.png", 20, 20, 0},         {"9.png", 20, 20, 0},
+    {"coffin.1.png", 20, 20, 0},  {"coffin.2.png", 20, 20, 0},  {"coffin.3.png", 20, 20, 0},
+    {"coffin.4.png", 20, 20, 0},  {"coffin.5.png", 20, 20, 0},  {"coffin.6.png", 20, 20, 0},
+    {"coffin.7.png", 20, 20, 0},  {"coffin.8.png", 20, 20, 0},  {"coffin.9.png", 20, 20, 0},
+    {"coffin.10.png", 20, 20, 0}, {"coffin.11.png", 20, 20, 0}, {"coffin.12.png", 20, 20, 0},
+    {"coffin.s.png", 20, 20, 0},  {"cursor.png", 20, 20, 1},    {"help.png", 120, 80, 0},
+    {"left.png", 20, 20, 0},      {"left2.png", 20, 20, 0},     {"right.png", 20, 20, 0},
+    {"right2.png", 20, 20, 0},    {"exit.png", 20, 20, 0},      {"exit2.png", 20, 20, 0},
 };
 
 Uint8 pixel8(SDL_Surface* s, int x, int y) {
     return static_cast<Uint8*>(s->pixels)[y * s->pitch + x];
 }
 
-std::string dataPath(const std::string& name) { return "data/" + name; }
+std::string dataPath(const std::string& name) {
+    return "data/" + name;
+}
 
-}  // namespace
+} // namespace
 
 TEST(DataImages, EveryImageLoadsAsAnEightBitSurfaceOfItsSizeWithItsKey) {
     testScreen();
@@ -121,7 +115,7 @@ TEST(DataImages, BodiesOfCoffinsPortraitsAndPlatesAreOpaque) {
     }
     SDL_Surface* cursor = IMG_Load("data/cursor.png");
     ASSERT_NE(nullptr, cursor);
-    EXPECT_EQ(1, pixel8(cursor, 10, 10));  // the cell shows through the middle
+    EXPECT_EQ(1, pixel8(cursor, 10, 10)); // the cell shows through the middle
     EXPECT_NE(1, pixel8(cursor, 0, 0));
     SDL_FreeSurface(cursor);
 }
@@ -148,8 +142,9 @@ TEST(DataSounds, EveryCueLoadsInTheMixersOwnFormatAndStartsAndEndsSilent) {
         const Sint16* samples = reinterpret_cast<const Sint16*>(chunk->abuf);
         size_t count = chunk->alen / 2;
         int loudest = 0;
-        for (size_t i = 0; i < count; ++i) loudest = std::max(loudest, std::abs(int(samples[i])));
-        EXPECT_GT(loudest, 16000);  // normalised, not a whisper
+        for (size_t i = 0; i < count; ++i)
+            loudest = std::max(loudest, std::abs(int(samples[i])));
+        EXPECT_GT(loudest, 16000); // normalised, not a whisper
         for (size_t i : {size_t(0), size_t(1), count - 2, count - 1})
             EXPECT_LT(std::abs(int(samples[i])), 64) << "click at sample " << i;
         Mix_FreeChunk(chunk);
@@ -161,7 +156,8 @@ namespace {
 
 std::vector<Uint16> allCodes() {
     std::vector<Uint16> codes;
-    for (int c = 32; c <= 126; ++c) codes.push_back(c);
+    for (int c = 32; c <= 126; ++c)
+        codes.push_back(c);
     for (int c = 161; c <= 255; ++c)
         if (c != 173) codes.push_back(c);
     return codes;
@@ -185,7 +181,7 @@ void expectHardEdges(TTF_Font* font, const std::string& text) {
     EXPECT_EQ((std::set<int>{0, 255}), alphas) << text;
 }
 
-}  // namespace
+} // namespace
 
 TEST(DataFonts, BothFontsArePixelFontsWithTheSharedMetricsAndEveryGlyph) {
     testScreen();
@@ -233,7 +229,7 @@ namespace {
 
 struct Bmp {
     int w = 0, h = 0, bits = 0, compression = -1;
-    std::vector<SDL_Color> rgb;  // top row first
+    std::vector<SDL_Color> rgb; // top row first
 };
 
 Bmp readBmp(const std::string& path) {
@@ -252,15 +248,17 @@ Bmp readBmp(const std::string& path) {
     if (b.bits != 24 || f.size() < offset + stride * b.h) return b;
     for (int y = 0; y < b.h; ++y)
         for (int x = 0; x < b.w; ++x) {
-            size_t o = offset + stride * (b.h - 1 - y) + 3 * x;  // bottom-up rows
+            size_t o = offset + stride * (b.h - 1 - y) + 3 * x; // bottom-up rows
             b.rgb.push_back({Uint8(f[o + 2]), Uint8(f[o + 1]), Uint8(f[o]), 0});
         }
     return b;
 }
 
-bool is(const SDL_Color& c, int r, int g, int b) { return c.r == r && c.g == g && c.b == b; }
+bool is(const SDL_Color& c, int r, int g, int b) {
+    return c.r == r && c.g == g && c.b == b;
+}
 
-}  // namespace
+} // namespace
 
 TEST(DataBitmaps, ItemImagesAndTheIconAre24BitUncompressed24x24) {
     testScreen();
@@ -296,10 +294,14 @@ TEST(DataBitmaps, NotifierCapAndBadgeHaveTheBarsPixels) {
     for (int y = 0; y < 24; ++y) {
         const SDL_Color& c0 = cap.rgb[y * 2];
         const SDL_Color& c1 = cap.rgb[y * 2 + 1];
-        if (y == 0 || y == 23) EXPECT_TRUE(is(c0, 255, 0, 255)) << y;
-        else EXPECT_TRUE(is(c0, 101, 143, 101)) << y;
-        if (y <= 1 || y >= 22) EXPECT_TRUE(is(c1, 255, 0, 255)) << y;
-        else EXPECT_TRUE(is(c1, 81, 113, 81)) << y;
+        if (y == 0 || y == 23)
+            EXPECT_TRUE(is(c0, 255, 0, 255)) << y;
+        else
+            EXPECT_TRUE(is(c0, 101, 143, 101)) << y;
+        if (y <= 1 || y >= 22)
+            EXPECT_TRUE(is(c1, 255, 0, 255)) << y;
+        else
+            EXPECT_TRUE(is(c1, 81, 113, 81)) << y;
     }
 
     Bmp badge = readBmp("notify/badge.bmp");
@@ -307,8 +309,18 @@ TEST(DataBitmaps, NotifierCapAndBadgeHaveTheBarsPixels) {
     ASSERT_EQ(24, badge.h);
     EXPECT_EQ(1782u, readFile("notify/badge.bmp").size());
     auto at = [&](int x, int y) { return badge.rgb[y * 24 + x]; };
-    for (auto p : {std::make_pair(0, 0), {1, 0}, {22, 0}, {23, 0}, {0, 23}, {1, 23}, {22, 23},
-                   {23, 23}, {0, 1}, {23, 1}, {0, 22}, {23, 22}})
+    for (auto p : {std::make_pair(0, 0),
+                   {1, 0},
+                   {22, 0},
+                   {23, 0},
+                   {0, 23},
+                   {1, 23},
+                   {22, 23},
+                   {23, 23},
+                   {0, 1},
+                   {23, 1},
+                   {0, 22},
+                   {23, 22}})
         EXPECT_TRUE(is(at(p.first, p.second), 255, 0, 255)) << p.first << "," << p.second;
     EXPECT_TRUE(is(at(12, 0), 127, 165, 127));
     EXPECT_TRUE(is(at(0, 12), 127, 165, 127));
@@ -357,9 +369,12 @@ LanguageFile parseLanguage(const std::string& bytes) {
         if (blank == std::string::npos) continue;
         std::string key = line.substr(0, blank);
         std::string value = line.substr(blank + 1, line.size() - blank - 3);
-        if (key == "@lang") lf.name = value;
-        else if (key == "@author") lf.author = value;
-        else if (key.size() > 1 && key[0] == '@') lf.texts[std::strtol(key.c_str() + 1, nullptr, 10)] = value;
+        if (key == "@lang")
+            lf.name = value;
+        else if (key == "@author")
+            lf.author = value;
+        else if (key.size() > 1 && key[0] == '@')
+            lf.texts[std::strtol(key.c_str() + 1, nullptr, 10)] = value;
     }
     return lf;
 }
@@ -372,7 +387,7 @@ std::vector<std::string> wrap48(const std::string& text) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 TEST(DataLanguages, EveryLanguageHasAllTextsAndTheyFitWhereTheyAreShown) {
     testScreen();
@@ -392,7 +407,8 @@ TEST(DataLanguages, EveryLanguageHasAllTextsAndTheyFitWhereTheyAreShown) {
         EXPECT_TRUE(lf.crlf);
         EXPECT_FALSE(lf.author.empty());
         ASSERT_FALSE(lf.name.empty());
-        for (char c : lf.name) EXPECT_TRUE(c >= 'a' && c <= 'z') << "code " << lf.name;
+        for (char c : lf.name)
+            EXPECT_TRUE(c >= 'a' && c <= 'z') << "code " << lf.name;
         codes.insert(lf.name);
         for (long n = 1; n <= 31; ++n) {
             SCOPED_TRACE("text " + std::to_string(n));
@@ -404,7 +420,7 @@ TEST(DataLanguages, EveryLanguageHasAllTextsAndTheyFitWhereTheyAreShown) {
             int w = 0, h = 0;
             if (n == 1) {
                 TTF_SizeText(game, t.c_str(), &w, &h);
-                EXPECT_LE(w, 1820);  // gone before the ticker starts again
+                EXPECT_LE(w, 1820); // gone before the ticker starts again
             } else if (n % 2 == 0) {
                 EXPECT_LE(t.size(), 20u);
             } else {
@@ -419,7 +435,8 @@ TEST(DataLanguages, EveryLanguageHasAllTextsAndTheyFitWhereTheyAreShown) {
         }
     }
     closedir(dir);
-    for (const char* code : {"en", "es", "de"}) EXPECT_EQ(1u, codes.count(code)) << code;
+    for (const char* code : {"en", "es", "de"})
+        EXPECT_EQ(1u, codes.count(code)) << code;
     TTF_CloseFont(notice);
     TTF_CloseFont(game);
 }
