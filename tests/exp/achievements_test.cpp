@@ -1,197 +1,86 @@
-// Scripted matches through the real frame loop, with the registry in a scratch
-// directory: which items unlock, and what "results.dat" holds afterwards.
-#include <cstring>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "app/frame_loop.h"
 #include "game/game_state.h"
 #include "game/results.h"
 #include "tests/exp/exp_fixture.h"
 
-namespace {
-
-void pushKey(SDLKey sym) {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
+static void press(int cell) {
+    game.cursorRow = cell / 10;
+    game.cursorCol = cell % 10;
+    SDL_Event e = SDL_Event(); // all zero
     e.type = SDL_KEYDOWN;
-    e.key.type = SDL_KEYDOWN;
     e.key.state = SDL_PRESSED;
-    e.key.keysym.sym = sym;
+    e.key.keysym.sym = SDLK_SPACE;
     SDL_PushEvent(&e);
+    runFrame(false);
 }
 
-struct AchievementMatch : ::testing::Test {
+// "p3"/"v1": from the title, a match against the computer/a second human to 3/1 wins;
+// "t50": the target in 50, at the level where every miss hints and none sticks; "h37"/"c37":
+// the human/the steered computer opens 37; "f5": all but the target and 5 opened; "b0": title.
+static void play(const std::string& script) {
+    std::istringstream in(script);
+    for (std::string step; in >> step;) {
+        const char op = step[0];
+        const int n = std::stoi(step.substr(1));
+        if (op == 'p' || op == 'v') {
+            game.winsNeeded = n;
+            game.menuSelection = op == 'v';
+            press(0);
+        } else if (op == 't') {
+            game.board.target = n;
+            game.board.level = 9;
+        } else if (op == 'f') {
+            for (int i = 0; i < 100; ++i)
+                if (i != game.board.target && i != n) game.board.cells[i] = NoHint;
+        } else if (op == 'b') {
+            for (int i = 0; i < 1000 && game.screen != Title; ++i)
+                runFrame(false);
+        } else if (op == 'h') {
+            press(n);
+            for (int i = 0; i < 200 && game.screen != Play && game.screen != MatchEnd; ++i)
+                runFrame(false);
+        } else {
+            game.cpuRange.low = n - 1;
+            game.cpuRange.high = n + 1;
+            for (int i = 0; i < 200 && !(game.screen == Play && game.currentPlayer == 1); ++i)
+                runFrame(false);
+        }
+    }
+}
+
+// Through the real frame loop: items unlocked (as messaged), screen, Results file, counters.
+static std::string match(const std::string& saved, const std::string& script) {
     RegistryDir dir;
-    std::unique_ptr<GameWorkDir> work;
-
-    void SetUp() override {
-        dir.profile("name=Tester\nlang=en\n");
-        work.reset(new GameWorkDir(dir.root));
-        resetGame();
-        registerGame();
-        attachNotifier(recordMessage);
-        sentMessages.clear();
-    }
-    void TearDown() override { work.reset(); }
-
-    // Starts a match from the title menu with the face button.
-    void startFromTitle(int mode, int wins) {
-        ASSERT_EQ(game.screen, Title);
-        game.winsNeeded = wins;
-        game.menuSelection = mode == 1 ? 0 : 1;
-        pushKey(SDLK_SPACE);
-        runFrame(false);
-        ASSERT_EQ(game.screen, Play);
-    }
-    // Hides the round's target and keeps the board at its most generous level, so
-    // every opening of a closed coffin gives a hint and none sticks.
-    void placeTarget(int cell) {
-        game.board.target = cell;
-        game.board.level = 9;
-    }
-    // The human to move opens a cell; the frames run until the turn is over.
-    void humanOpens(int cell) {
-        ASSERT_EQ(game.screen, Play);
-        ASSERT_TRUE(humanTurn());
-        ASSERT_EQ(game.board.cells[cell], Closed);
-        game.cursorRow = cell / 10;
-        game.cursorCol = cell % 10;
-        pushKey(SDLK_SPACE);
-        runFrame(false);
-        ASSERT_NE(game.board.cells[cell], Closed);
-        for (int i = 0; i < 200 && game.screen != Play && game.screen != MatchEnd; ++i)
-            runFrame(false);
-    }
-    // The computer's turn, steered onto one cell so the round plays the same every time.
-    void computerOpens(int cell) {
-        ASSERT_EQ(game.currentPlayer, 2);
-        game.cpuRange.low = cell - 1;
-        game.cpuRange.high = cell + 1;
-        for (int i = 0; i < 200 && !(game.screen == Play && game.currentPlayer == 1); ++i)
-            runFrame(false);
-        ASSERT_NE(game.board.cells[cell], Closed);
-    }
-    void backToTitle() {
-        for (int i = 0; i < 1000 && game.screen != Title; ++i)
-            runFrame(false);
-        ASSERT_EQ(game.screen, Title);
-    }
-    std::vector<int> unlocked() const {
-        std::vector<int> ids;
-        for (const ExpItem& item : registry.items)
-            if (item.unlocked) ids.push_back(item.id);
-        return ids;
-    }
-    std::vector<int> messaged() const {
-        std::vector<int> ids;
-        for (const SentMessage& m : sentMessages)
-            ids.push_back(m.item);
-        return ids;
-    }
-    std::string resultsFile() const { return dir.gameDir() + "/saves/results.dat"; }
-};
-
-} // namespace
-
-TEST_F(AchievementMatch, FirstPerfectWinUnlocksOneAndEight) {
-    startFromTitle(1, 1);
-    placeTarget(50);
-    humanOpens(0); // higher
-    computerOpens(10);
-    humanOpens(99); // lower: both hints, so neither 12 nor 13
-    computerOpens(90);
-    humanOpens(50);
-    EXPECT_EQ(game.screen, MatchEnd);
-    EXPECT_EQ(unlocked(), (std::vector<int>{1, 8}));
-    EXPECT_EQ(messaged(), (std::vector<int>{1, 8}));
-    EXPECT_EQ(sentMessages[0].title, "en name 1");
-    EXPECT_EQ(readFile(resultsFile()), le32(1) + le32(0) + le32(0)); // saved at the win
-    EXPECT_EQ(readFile(dir.gameDir() + "exp.summary"),
-              le32(2) + le32(15) + le32(20) + le32(500) + le32(1));
-}
-
-TEST_F(AchievementMatch, FindWithTheFirstOpeningUnlocksFifteen) {
-    startFromTitle(1, 3);
-    placeTarget(37);
-    humanOpens(37);
-    EXPECT_EQ(game.screen, Play); // the match goes on
-    EXPECT_EQ(game.scorePlayer1, 1);
-    EXPECT_EQ(unlocked(), (std::vector<int>{15}));
-    EXPECT_FALSE(pathExists(resultsFile()));
-}
-
-TEST_F(AchievementMatch, RoundsSetUpForFourteenTwelveThirteenAndEleven) {
-    startFromTitle(1, 9);
-
-    placeTarget(50);
-    humanOpens(49);
-    computerOpens(10);
-    humanOpens(51); // both neighbours of the target
-    EXPECT_EQ(unlocked(), (std::vector<int>{14}));
-    computerOpens(20);
-    humanOpens(50);
-    EXPECT_EQ(unlocked(), (std::vector<int>{14}));
-
-    placeTarget(50);
-    humanOpens(99); // lower hints only
-    computerOpens(90);
-    humanOpens(50);
-    EXPECT_EQ(unlocked(), (std::vector<int>{12, 14}));
-
-    placeTarget(50);
-    humanOpens(0); // higher hints only
-    computerOpens(10);
-    humanOpens(50);
-    EXPECT_EQ(unlocked(), (std::vector<int>{12, 13, 14}));
-
-    placeTarget(50);
-    for (int i = 0; i < 100; ++i)
-        if (i != 50 && i != 5) game.board.cells[i] = NoHint;
-    humanOpens(5); // leaves the target as the one closed coffin
-    EXPECT_EQ(unlocked(), (std::vector<int>{11, 12, 13, 14}));
-    EXPECT_EQ(messaged(), (std::vector<int>{14, 12, 13, 11}));
-    EXPECT_EQ(game.screen, Play);
-    EXPECT_FALSE(pathExists(resultsFile()));
-}
-
-TEST_F(AchievementMatch, SavedResultsOfNineAndTwentyNineUnlockTwoFourAndFive) {
-    writeFile(resultsFile(), le32(9) + le32(29) + le32(0));
-    ASSERT_TRUE(loadResults());
-
-    startFromTitle(1, 2);
-    placeTarget(12);
-    humanOpens(12);
-    placeTarget(80);
-    humanOpens(80);
-    // 29 medium wins are already above 9, so item 4 comes with this first win.
-    EXPECT_EQ(messaged(), (std::vector<int>{15, 1, 2, 4, 8}));
-    EXPECT_EQ(readFile(resultsFile()), le32(10) + le32(29) + le32(0));
-
-    backToTitle();
+    dir.profile("name=Tester\nlang=en\n");
+    GameWorkDir work(dir.root);
+    const std::string results = dir.gameDir() + "/saves/results.dat";
+    resetGame();
+    registerGame();
+    attachNotifier(recordMessage);
     sentMessages.clear();
-    startFromTitle(1, 5);
-    for (int round = 0; round < 5; ++round) {
-        placeTarget(round * 11);
-        humanOpens(round * 11);
-    }
-    EXPECT_EQ(game.screen, MatchEnd);
-    EXPECT_EQ(messaged(), (std::vector<int>{5, 9}));
-    EXPECT_EQ(unlocked(), (std::vector<int>{1, 2, 4, 5, 8, 9, 15}));
-    EXPECT_EQ(readFile(resultsFile()), le32(10) + le32(30) + le32(0));
+    if (!saved.empty()) writeFile(results, saved);
+    EXPECT_EQ(loadResults(), !saved.empty());
+    play(script);
+    std::string got;
+    for (const std::string& m : sentMessages)
+        got += m.substr(0, m.find(':')) + ",";
+    got += " " + std::to_string(game.screen) + " " + readFile(results);
+    return got + le({game.shortMatchWins, game.mediumMatchWins, game.longMatchWins});
 }
 
-TEST_F(AchievementMatch, TwoPlayerMatchUnlocksNothingAndCountsNothing) {
-    writeFile(resultsFile(), le32(1) + le32(2) + le32(3));
-    loadResults();
-    startFromTitle(2, 1);
-    placeTarget(50);
-    humanOpens(0);  // player 1
-    humanOpens(99); // player 2
-    humanOpens(50); // player 1 wins the match
-    EXPECT_EQ(game.screen, MatchEnd);
-    EXPECT_EQ(game.scorePlayer1, 1);
-    EXPECT_TRUE(unlocked().empty());
-    EXPECT_TRUE(sentMessages.empty());
-    EXPECT_EQ(game.shortMatchWins, 1);
-    EXPECT_EQ(readFile(resultsFile()), le32(1) + le32(2) + le32(3));
+TEST(AchievementMatch, ScriptedMatchesUnlockExactlyTheirItems) {
+    // A first perfect win with both kinds of hints, so neither 12 nor 13.
+    EXPECT_EQ(match("", "p1 t50 h0 c10 h99 c90 h50"), "1,8, 5 " + le({1, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(match("", "p3 t37 h37"), "15, 1 " + le({0, 0, 0})); // the first opening finds
+    // Both neighbours of the target; lower hints only; higher hints only; the last coffin.
+    EXPECT_EQ(match("", "p9 t50 h49 c10 h51 c20 h50 t50 h99 c90 h50 t50 h0 c10 h50 t50 f5 h5"),
+              "14,12,13,11, 1 " + le({0, 0, 0}));
+    // 29 medium wins are already above 9, so item 4 comes with the first win.
+    EXPECT_EQ(
+        match(le({9, 29, 0}), "p2 t12 h12 t80 h80 b0 p5 t0 h0 t11 h11 t22 h22 t33 h33 t44 h44"),
+        "15,1,2,4,8,5,9, 5 " + le({10, 30, 0, 10, 30, 0}));
+    EXPECT_EQ(match(le({1, 2, 3}), "v1 t50 h0 h99 h50"), " 5 " + le({1, 2, 3, 1, 2, 3}));
 }

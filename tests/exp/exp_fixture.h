@@ -1,6 +1,4 @@
 #pragma once
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -11,102 +9,76 @@
 #include "notify/notifier.h"
 #include "tests/test_support.h"
 
-// A registry in a scratch directory: base "<tmp>/exp/" with a profile "tester".
+// A registry in a scratch directory: base "<tmp>/exp/", profile "tester".
 struct RegistryDir {
-    std::string root;
-    std::string base;
-
-    RegistryDir() : root(makeTempDir()), base(root + "/exp/") {
-        mkdir(base.c_str(), 0777);
-        resetRegistry();
-        registry.baseDir = base;
-    }
+    std::string root = makeTempDir(), base = root + "/exp/";
+    RegistryDir() { fresh(); }
     ~RegistryDir() {
         resetRegistry();
         beforeRenameHook = nullptr;
         removeTree(root);
     }
-    void profile(const std::string& cfg, const std::string& dir = "tester") {
-        mkdir((base + dir).c_str(), 0777);
-        writeFile(base + dir + "/exp.cfg", cfg);
-        writeFile(base + "activeexp", dir + "\n");
+    void fresh() { // the registry as at program start
+        mkdir(base.c_str(), 0777);
+        resetRegistry();
+        registry.baseDir = base;
+    }
+    void profile(const std::string& cfg) { // and a fresh registry to open it
+        mkdir((base + "tester").c_str(), 0777);
+        writeFile(base + "tester/exp.cfg", cfg);
+        writeFile(base + "activeexp", "tester\n");
+        fresh();
     }
     std::string gameDir() const { return base + "tester/tolvenar_vesperalia/"; }
 };
 
-// What the registry sent to its message callback.
-struct SentMessage {
-    int item;
-    int points;
-    std::string title;
-    std::string body;
-};
-inline std::vector<SentMessage> sentMessages;
+// The messages sent, as "item:points title|body", and the names of the files written.
+inline std::vector<std::string> sentMessages, writtenFiles;
 inline void recordMessage(int item, int points, const char* title, const char* body) {
-    sentMessages.push_back({item, points, title ? title : "<null>", body ? body : "<null>"});
+    sentMessages.push_back(std::to_string(item) + ":" + std::to_string(points) + " " + title + "|" +
+                           body);
 }
-
-// Every file the atomic writer renamed into place, by final name.
-inline std::vector<std::string> writtenFiles;
-inline bool recordWrite(const std::string& temp) {
-    size_t slash = temp.rfind('/');
-    std::string name = temp.substr(slash + 2);               // drop "/."
-    writtenFiles.push_back(name.substr(0, name.size() - 4)); // drop ".tmp"
+inline bool recordWrite(const std::string& temp) { // "DIR/.NAME.tmp"
+    writtenFiles.push_back(temp.substr(temp.rfind('/') + 2, temp.size() - temp.rfind('/') - 6));
     return true;
 }
 
-inline std::string le32(int32_t v) {
+inline std::string le(std::initializer_list<int32_t> values) {
     std::string s;
-    putLE32(s, v);
+    for (int32_t v : values)
+        putLE32(s, v);
     return s;
 }
-
-inline std::string bmp(int32_t width, int32_t height, const std::string& tag) {
-    std::string b =
-        "BM" + std::string(16, '\0') + le32(width) + le32(height) + std::string(28, '\0');
-    return b + tag;
+inline std::string bmp(int32_t w, int32_t h, const std::string& tag) {
+    return "BM" + std::string(16, '\0') + le({w, h}) + std::string(28, '\0') + tag;
 }
 
-inline std::string languageFile(const std::string& code) {
-    std::string f = "@lang " + code + "\r\n@author Tolvenar\r\n@1 Banner " + code + "\r\n";
-    for (int n = 1; n <= 15; ++n) {
-        f += "@" + std::to_string(2 * n) + " " + code + " name " + std::to_string(n) + "\r\n";
-        f += "@" + std::to_string(2 * n + 1) + " " + code + " text of item " + std::to_string(n) +
-             "\r\n";
+// The game's working directory: "lang/" with en and de, "data/" with images and icon.
+inline std::string gameFiles(const std::string& work) {
+    for (const char* d : {"", "/lang", "/data"})
+        mkdir((work + d).c_str(), 0777);
+    for (const std::string code : {"en", "de"}) {
+        std::string f = "@lang " + code + "\r\n@author Tolvenar\r\n@1 Banner " + code + "\r\n";
+        for (int n = 1; n <= 15; ++n)
+            f += "@" + std::to_string(2 * n) + " " + code + " name " + std::to_string(n) + "\r\n@" +
+                 std::to_string(2 * n + 1) + " " + code + " text of item " + std::to_string(n) +
+                 "\r\n";
+        writeFile(work + (code == "en" ? "/lang/english" : "/lang/deutsch"), f);
     }
-    return f;
+    for (int n = 1; n <= 15; ++n)
+        writeFile(work + "/data/exp" + (n < 10 ? "0" : "") + std::to_string(n) + ".bmp",
+                  bmp(24, 24, "item" + std::to_string(n)));
+    writeFile(work + "/data/exp.icon.bmp", bmp(24, 24, "icon"));
+    testScreen();
+    return work;
 }
-
-// A game directory of our own: "lang/" with en and de, "data/" with the item images
-// and the icon. The language table is rediscovered there and again on leaving.
 struct GameWorkDir {
-    std::string work;
-    std::unique_ptr<ScopedChdir> cd;
-
-    explicit GameWorkDir(const std::string& root) : work(root + "/work") {
-        mkdir(work.c_str(), 0777);
-        mkdir((work + "/lang").c_str(), 0777);
-        mkdir((work + "/data").c_str(), 0777);
-        writeFile(work + "/lang/english", languageFile("en"));
-        writeFile(work + "/lang/deutsch", languageFile("de"));
-        for (int n = 1; n <= 15; ++n) {
-            char name[32];
-            std::snprintf(name, sizeof name, n <= 9 ? "/data/exp0%i.bmp" : "/data/exp%i.bmp", n);
-            writeFile(work + name, bmp(24, 24, "item" + std::to_string(n)));
-        }
-        writeFile(work + "/data/exp.icon.bmp", bmp(24, 24, "icon"));
-        testScreen();
-        cd.reset(new ScopedChdir(work));
-        languageTable = LanguageTable();
+    ScopedChdir cd;
+    explicit GameWorkDir(const std::string& root) : cd(gameFiles(root + "/work")) {
+        languageTable = LanguageTable(); // found again in this directory
     }
     ~GameWorkDir() {
         shutdownNotifier();
-        cd.reset();
         languageTable = LanguageTable();
-    }
-    std::string image(int n) const {
-        char name[32];
-        std::snprintf(name, sizeof name, n <= 9 ? "/data/exp0%i.bmp" : "/data/exp%i.bmp", n);
-        return readFile(work + name);
     }
 };

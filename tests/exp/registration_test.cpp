@@ -1,171 +1,97 @@
 #include <algorithm>
 #include <dirent.h>
 #include <gtest/gtest.h>
+
 #include "tests/exp/exp_fixture.h"
 
-namespace {
-
-std::string expectedDescriptions(const std::string& code) {
+static std::string descriptionFile(const std::string& code) {
     std::string file;
     for (int n = 1; n <= 15; ++n) {
-        std::string name = code + " name " + std::to_string(n);
-        std::string text = code + " text of item " + std::to_string(n);
-        std::string fields = name + std::string(21 - name.size(), '\0') + text +
-                             std::string(101 - text.size(), '\0');
-        for (char& c : fields)
-            c = static_cast<char>(~static_cast<unsigned char>(c));
-        file += le32(n) + fields + std::string(2, '\0');
+        std::string name = code + " name " + std::to_string(n), text = code + " text of item ";
+        name.resize(21);
+        (text += std::to_string(n)).resize(101);
+        for (char& c : name += text + std::string(2, '\xFF'))
+            c = static_cast<char>(~c);
+        file += le({n}) + name;
     }
     return file;
 }
 
-std::vector<std::string> filesIn(const std::string& dir) {
+static std::vector<std::string> filesIn(const std::string& dir) {
     std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (e->d_name[0] != '.') names.push_back(e->d_name);
-        closedir(d);
-    }
+    DIR* d = opendir(dir.c_str());
+    while (dirent* e = d ? readdir(d) : nullptr)
+        if (e->d_name[0] != '.') names.push_back(e->d_name);
+    if (d) closedir(d);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-const int itemPointsTable[15] = {10, 10, 50, 10, 50, 10, 50, 10, 20, 50, 20, 30, 30, 50, 100};
-
-} // namespace
-
-TEST(ExpRegistration, FirstAndSecondRunLeaveTheFilesByteForByte) {
-    RegistryDir dir;
-    dir.profile("name=Tester\nlang=de\n");
-    GameWorkDir work(dir.root);
-    registerGame();
-    const std::string g = dir.gameDir();
-
-    std::vector<std::string> expected = {
-        "001",      "002",      "003",         "004",       "005",         "006",
-        "007",      "008",      "009",         "010",       "011",         "012",
-        "013",      "014",      "015",         "exp.dat",   "exp.desc.de", "exp.desc.en",
-        "exp.icon", "exp.lang", "exp.summary", "exp.title", "saves"};
-    EXPECT_EQ(filesIn(g), expected);
-    EXPECT_EQ(readFile(g + "exp.title"), "title=Vesperalia\r\nauthor=Tolvenar\r\n");
-    std::string dat;
-    for (int n = 1; n <= 15; ++n)
-        dat += le32(n) + le32(itemPointsTable[n - 1]) + le32(n >= 14 ? 1 : 0) + le32(0);
-    EXPECT_EQ(readFile(g + "exp.dat"), dat);
-    EXPECT_EQ(readFile(g + "exp.summary"), le32(0) + le32(15) + le32(0) + le32(500) + le32(1));
-    EXPECT_EQ(readFile(g + "exp.desc.en"), expectedDescriptions("en"));
-    EXPECT_EQ(readFile(g + "exp.desc.de"), expectedDescriptions("de"));
-    EXPECT_EQ(readFile(g + "exp.lang"), languageTable.languageName(0)); // first described
-    EXPECT_EQ(readFile(g + "exp.icon"), readFile(work.work + "/data/exp.icon.bmp"));
-    for (int n = 1; n <= 15; ++n)
-        EXPECT_EQ(readFile(g + itemFileName(n)), work.image(n)) << n;
-    EXPECT_EQ(readFile(dir.base + "tester/update"), "");
-    EXPECT_STREQ(languageTable.languageName(languageTable.current), "de");
-
-    // Second run: only the summary and the copies are written.
-    std::string descEn = readFile(g + "exp.desc.en"), lang = readFile(g + "exp.lang");
-    resetRegistry();
-    registry.baseDir = dir.base;
-    writtenFiles.clear();
-    beforeRenameHook = recordWrite;
-    registerGame();
-    beforeRenameHook = nullptr;
-    std::sort(writtenFiles.begin(), writtenFiles.end());
-    std::vector<std::string> rewritten(expected.begin(), expected.begin() + 15);
-    rewritten.push_back("exp.icon");
-    rewritten.push_back("exp.summary");
-    EXPECT_EQ(writtenFiles, rewritten);
-    EXPECT_EQ(filesIn(g), expected);
-    EXPECT_EQ(readFile(g + "exp.summary"), le32(0) + le32(15) + le32(0) + le32(500) + le32(2));
-    EXPECT_EQ(readFile(g + "exp.dat"), dat);
-    EXPECT_EQ(readFile(g + "exp.desc.en"), descEn);
-    EXPECT_EQ(readFile(g + "exp.lang"), lang);
-}
-
-TEST(ExpRegistration, NoProfileMeansNothingIsTouched) {
+TEST(ExpRegistration, FirstAndSecondRunByteForByteThenUnlocksAndCopies) {
     RegistryDir dir;
     GameWorkDir work(dir.root);
     languageTable.loadLanguage(1);
-    registerGame();
-    EXPECT_EQ(filesIn(dir.base), std::vector<std::string>());
-    EXPECT_EQ(languageTable.current, 1); // the interface language stays as start-up left it
-    EXPECT_EQ(registry.isOpen, 0);
-}
-
-TEST(ExpRegistration, UnlockStoresOnceAndSpeaksTheProfilesLanguage) {
-    RegistryDir dir;
+    registerGame(); // no profile: nothing is touched, the interface language stays
+    EXPECT_TRUE(filesIn(dir.base).empty() && languageTable.current == 1 && !registry.isOpen);
     dir.profile("name=Tester\nlang=de\n");
-    GameWorkDir work(dir.root);
     registerGame();
+    std::string g = dir.gameDir(), lang = languageTable.languageName(0), dat; // first described
+    std::vector<std::string> all = {"exp.dat",  "exp.desc.de", "exp.desc.en", "exp.icon",
+                                    "exp.lang", "exp.summary", "exp.title",   "saves"},
+                             copies = {"exp.icon", "exp.summary"}; // all the second run writes
+    const int points[15] = {10, 10, 50, 10, 50, 10, 50, 10, 20, 50, 20, 30, 30, 50, 100};
+    for (int n = 15; n >= 1; --n) {
+        for (auto* names : {&all, &copies})
+            names->insert(names->begin(), std::string(n < 10 ? "00" : "0") + std::to_string(n));
+        dat = le({n, points[n - 1], n >= 14 ? 1 : 0, 0}) + dat;
+    }
+    for (int run = 1; run <= 2; ++run) {
+        EXPECT_EQ(filesIn(g), all);
+        EXPECT_EQ(readFile(g + "exp.title"), "title=Vesperalia\r\nauthor=Tolvenar\r\n");
+        EXPECT_EQ(readFile(g + "exp.dat"), dat);
+        EXPECT_EQ(readFile(g + "exp.summary"), le({0, 15, 0, 500, run})) << "run " << run;
+        EXPECT_EQ(readFile(g + "exp.desc.en"), descriptionFile("en"));
+        EXPECT_EQ(readFile(g + "exp.desc.de"), descriptionFile("de"));
+        EXPECT_EQ(readFile(g + "exp.lang") + readFile(g + "exp.icon"), lang + bmp(24, 24, "icon"));
+        for (int n = 1; n <= 15; ++n)
+            EXPECT_EQ(readFile(g + all[n - 1]), bmp(24, 24, "item" + std::to_string(n))) << n;
+        EXPECT_EQ(readFile(dir.base + "tester/update") +
+                      languageTable.languageName(languageTable.current),
+                  "de"); // an empty "update", and the game now speaks the profile's language
+        if (run == 2) break;
+        dir.fresh();
+        writtenFiles.clear();
+        beforeRenameHook = recordWrite;
+        registerGame();
+        std::sort(writtenFiles.begin(), writtenFiles.end());
+        EXPECT_EQ(writtenFiles, copies);
+    }
     sentMessages.clear();
     attachNotifier(recordMessage);
-    ASSERT_EQ(sentMessages.size(), 1u);
-    EXPECT_EQ(sentMessages[0].title, "Login... Tester");
-
-    sentMessages.clear();
-    languageTable.loadLanguage(0); // whatever the game shows, messages follow the profile
+    languageTable.loadLanguage(std::string("de") == languageTable.languageName(0)); // not "de"
     unlockItem(3);
-    ASSERT_EQ(sentMessages.size(), 1u);
-    EXPECT_EQ(sentMessages[0].item, 3);
-    EXPECT_EQ(sentMessages[0].points, 50);
-    EXPECT_EQ(sentMessages[0].title, "de name 3");
-    EXPECT_EQ(sentMessages[0].body, "de text of item 3");
-    std::string dat = readFile(dir.gameDir() + "exp.dat");
-    EXPECT_EQ(dat.substr(2 * 16 + 12, 4), le32(1));
-    std::string summary = readFile(dir.gameDir() + "exp.summary");
-    EXPECT_EQ(summary, le32(1) + le32(15) + le32(50) + le32(500) + le32(1));
-
-    sentMessages.clear();
+    EXPECT_EQ(readFile(g + "exp.dat").substr(2 * 16 + 12, 4) + readFile(g + "exp.summary"),
+              le({1, 1, 15, 50, 500, 2}));
     writtenFiles.clear();
-    beforeRenameHook = recordWrite;
     for (int id : {3, 20, 0, -1, 51})
         unlockItem(id);
-    beforeRenameHook = nullptr;
-    EXPECT_TRUE(sentMessages.empty());
-    EXPECT_TRUE(writtenFiles.empty());
-    EXPECT_EQ(readFile(dir.gameDir() + "exp.dat"), dat);
-    EXPECT_EQ(readFile(dir.gameDir() + "exp.summary"), summary);
-}
+    EXPECT_EQ(sentMessages, (std::vector<std::string>{"0:0 Login... Tester|",
+                                                      "3:50 de name 3|de text of item 3"}));
+    EXPECT_TRUE(writtenFiles.empty()); // and so the files stay as they were
 
-TEST(ExpRegistration, UnknownProfileLanguageFallsBackToTheBaseLanguage) {
-    RegistryDir dir;
-    dir.profile("name=Tester\nlang=fr\n");
-    GameWorkDir work(dir.root);
+    dir.profile("name=Tester\nlang=fr\n"); // not described: the base language instead
     registerGame();
-    std::string base = languageTable.languageName(0);
-    EXPECT_EQ(languageTable.current, 0);
     attachNotifier(recordMessage);
-    sentMessages.clear();
     unlockItem(15);
-    ASSERT_EQ(sentMessages.size(), 1u);
-    EXPECT_EQ(sentMessages[0].points, 100);
-    EXPECT_EQ(sentMessages[0].title, base + " name 15");
-    EXPECT_EQ(registry.selectedLanguage, base);
+    EXPECT_EQ(sentMessages.back(), "15:100 " + lang + " name 15|" + lang + " text of item 15");
+    EXPECT_EQ(registry.loadedLanguage + registry.selectedLanguage, lang + lang);
 
-    // A later run falls back at the open already.
-    resetRegistry();
-    registry.baseDir = dir.base;
-    EXPECT_EQ(openRegistry("Tolvenar", "Vesperalia"), 2);
-    EXPECT_EQ(registry.loadedLanguage, base);
-    EXPECT_EQ(registry.descriptions.size(), 15u);
-}
-
-TEST(ExpRegistration, ImageCopiesNeedOneSideOf24Pixels) {
-    RegistryDir dir;
-    dir.profile("name=T\n");
-    ASSERT_EQ(openRegistry("Tolvenar", "Vesperalia"), 1);
-    std::string src = dir.root + "/img.bmp";
-    writeFile(src, bmp(24, 16, "wide"));
-    EXPECT_EQ(copyItemImage(4, src.c_str()), 1);
+    const std::string src = dir.root + "/img.bmp";
+    writeFile(src, bmp(32, 32, "big")); // a copy needs one side of 24 pixels
+    EXPECT_EQ(copyItemImage(5, src.c_str()) + copyIcon(src.c_str()), 0);
+    EXPECT_EQ(readFile(g + "005"), bmp(24, 24, "item5")); // the old copy stays
     writeFile(src, bmp(16, 24, "tall"));
-    EXPECT_EQ(copyItemImage(5, src.c_str()), 1);
-    writeFile(src, bmp(32, 32, "big"));
-    EXPECT_EQ(copyItemImage(5, src.c_str()), 0);
-    EXPECT_EQ(readFile(dir.gameDir() + "005"), bmp(16, 24, "tall")); // the old copy stays
-    writeFile(src, std::string(20, 'x'));                            // too short for a size
-    EXPECT_EQ(copyIcon(src.c_str()), 0);
-    EXPECT_EQ(copyItemImage(6, (dir.root + "/missing.bmp").c_str()), 0);
-    writeFile(src, bmp(24, 24, "ok"));
+    EXPECT_EQ(copyItemImage(5, src.c_str()) + copyIcon(src.c_str()), 2);
     registry.gameDir = dir.root + "/no-such-dir/";
-    EXPECT_EQ(copyItemImage(7, src.c_str()), 0); // nothing could be written
+    EXPECT_EQ(copyItemImage(7, src.c_str()), 0); // nothing can be written there
 }
