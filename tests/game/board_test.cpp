@@ -6,140 +6,75 @@
 
 namespace {
 
-// Replays the reveal rule on a copy of the generator's sequence.
-struct Draws {
-    explicit Draws(unsigned seed) { std::srand(seed); }
-    int next() {
-        ++count;
-        return std::rand() % 10;
-    }
-    int count = 0;
-};
-
-class BoardTest : public ::testing::Test {
-  protected:
-    void SetUp() override { resetGame(); }
-};
-
-TEST_F(BoardTest, DealClampsLevelAndClosesEveryCell) {
-    std::srand(7);
-    int expectedTarget = std::rand() % 100;
-    std::srand(7);
-    initBoard(12);
-    EXPECT_EQ(game.board.level, 9);
-    EXPECT_EQ(targetIndex(), expectedTarget);
-    for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(cellStateAt(i), Closed);
-    initBoard(-3);
-    EXPECT_EQ(game.board.level, 0);
-    EXPECT_FALSE(oneClosedLeft());
-}
-
-TEST_F(BoardTest, ProgramStartBoardHasNoTarget) {
-    Board fresh;
-    EXPECT_EQ(fresh.target, -1);
-    EXPECT_EQ(fresh.level, 9);
-}
-
-TEST_F(BoardTest, RevealFollowsTheDrawsInOrder) {
-    // For every level and many seeds, recompute the draws the rule must make.
+TEST(BoardTest, RevealFollowsTheDrawsInOrderAndOnlyAsFarAsNeeded) {
+    resetGame();
     for (int level = 0; level <= 9; ++level) {
         for (unsigned seed = 1; seed <= 40; ++seed) {
             std::srand(seed);
-            initBoard(level);
-            int target = targetIndex();
-            int cell = (seed * 37) % 100;
-            unsigned next = seed * 1000 + level;
-            std::srand(next);
+            initBoard(level + 3 * (level == 9)); // 12 clamps to 9
+            ASSERT_EQ(game.board.level, level);
+            int target = targetIndex(), cell = (seed * 37) % 100;
+            std::srand(seed + 1000);
             CellState got = revealCellAt(cell);
             int afterGot = std::rand();
 
-            Draws d(next);
+            std::srand(seed + 1000); // replay the rule's draws
             CellState want;
-            if (d.next() > level)
+            if (std::rand() % 10 > level)
                 want = Jammed;
             else if (cell == target)
                 want = Target;
-            else if (d.next() <= level)
+            else if (std::rand() % 10 <= level)
                 want = cell > target ? HintLower : HintHigher;
             else
-                want = d.next() <= 3 ? Empty : NoHint;
+                want = std::rand() % 10 <= 3 ? Empty : NoHint;
             EXPECT_EQ(got, want) << "level " << level << " seed " << seed;
             EXPECT_EQ(cellStateAt(cell), want);
-            // The generator advanced exactly as far as the rule needed.
-            EXPECT_EQ(afterGot, std::rand()) << "draw count " << d.count;
+            EXPECT_EQ(afterGot, std::rand()) << "wrong number of draws";
         }
     }
 }
 
-TEST_F(BoardTest, JammedCellIsTriedAgainLikeAClosedOne) {
+TEST(BoardTest, JammedRetriesOpenedCellsAndOffBoardIndices) {
+    resetGame();
     initBoard(0);
     game.board.target = 50;
-    // Find a seed whose first draw jams the lid, then one that opens it.
-    unsigned jamSeed = 1;
-    while (true) {
-        std::srand(jamSeed);
+    unsigned jam = 1, open = 1; // seeds whose first draw jams, and opens, at level 0
+    for (;; ++jam) {
+        std::srand(jam);
         if (std::rand() % 10 > 0) break;
-        ++jamSeed;
     }
-    std::srand(jamSeed);
-    EXPECT_EQ(revealCellAt(50), Jammed);
-    unsigned openSeed = 1;
-    while (true) {
-        std::srand(openSeed);
+    for (;; ++open) {
+        std::srand(open);
         if (std::rand() % 10 == 0) break;
-        ++openSeed;
     }
-    std::srand(openSeed);
+    std::srand(jam);
+    EXPECT_EQ(revealCellAt(50), Jammed);
+    std::srand(open);
     EXPECT_EQ(revealCellAt(50), Target);
-}
 
-TEST_F(BoardTest, OpenedCellsAndIndicesOffTheBoardMakeNoDraw) {
-    std::srand(3);
-    initBoard(9);
-    int t = targetIndex();
-    int other = (t + 1) % 100;
-    revealCellAt(other);
-    CellState opened = cellStateAt(other);
+    // Opened cells and indices off the board answer without a draw.
     std::srand(99);
     int expected = std::rand();
     std::srand(99);
-    EXPECT_EQ(revealCellAt(other), opened);
+    EXPECT_EQ(revealCellAt(50), Target);
     EXPECT_EQ(revealCellAt(-1), Empty);
     EXPECT_EQ(revealCellAt(100), Empty);
     EXPECT_EQ(cellStateAt(-1), Empty);
-    EXPECT_EQ(cellStateAt(100), Empty);
     EXPECT_EQ(std::rand(), expected);
-}
 
-TEST_F(BoardTest, LevelNineAlwaysOpensWithATrueHint) {
-    for (unsigned seed = 1; seed < 30; ++seed) {
-        std::srand(seed);
-        initBoard(9);
-        int t = targetIndex();
-        for (int i = 0; i < 100; ++i) {
-            CellState s = revealCellAt(i);
-            if (i == t)
-                EXPECT_EQ(s, Target);
-            else
-                EXPECT_EQ(s, i > t ? HintLower : HintHigher);
-        }
-    }
-}
-
-TEST_F(BoardTest, RowEndAndNextRowStartAreNeighbours) {
     initBoard(9);
-    game.board.target = 20;
+    game.board.target = 20; // the end of a row and the next row's start are neighbours
     EXPECT_EQ(revealCellAt(19), HintHigher);
     EXPECT_EQ(revealCellAt(21), HintLower);
 }
 
-TEST_F(BoardTest, OneClosedLeftCountsJammedAsTried) {
+TEST(BoardTest, OneClosedLeftCountsJammedAsTried) {
+    resetGame();
     initBoard(9);
-    for (int i = 0; i < 98; ++i)
-        game.board.cells[i] = (i % 2) ? Jammed : Empty;
     EXPECT_FALSE(oneClosedLeft());
-    game.board.cells[98] = Jammed;
+    for (int i = 0; i < 99; ++i)
+        game.board.cells[i] = (i % 2) ? Jammed : Empty;
     EXPECT_TRUE(oneClosedLeft());
     game.board.cells[99] = NoHint;
     EXPECT_FALSE(oneClosedLeft());
