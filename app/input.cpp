@@ -74,10 +74,15 @@ void titleAction(Action a) {
     }
 }
 
-void openAtCursor() {
-    int cell = game.cursorCol + 10 * game.cursorRow;
+// Opens the cell for the human to move if its lid is still shut; Closed means nothing opened.
+int openIfAllowed(int cell) {
     CellState s = cellStateAt(cell);
-    if ((s == Closed || s == Jammed) && humanTurn()) frame.frameRevealResult = openCell(cell);
+    return ((s == Closed || s == Jammed) && humanTurn()) ? openCell(cell) : Closed;
+}
+
+void openAtCursor() {
+    int result = openIfAllowed(game.cursorCol + 10 * game.cursorRow);
+    if (result != Closed) frame.frameRevealResult = result;
 }
 
 void playAction(Action a) {
@@ -163,10 +168,7 @@ int boardClick(int x, int y) {
     if (x < 100 || x > 299 || y < 20 || y > 219) return Closed;
     game.cursorCol = (x - 100) / 20;
     game.cursorRow = (y - 20) / 20;
-    int cell = game.cursorCol + 10 * game.cursorRow;
-    CellState s = cellStateAt(cell);
-    if ((s == Closed || s == Jammed) && humanTurn()) return openCell(cell);
-    return Closed;
+    return openIfAllowed(game.cursorCol + 10 * game.cursorRow);
 }
 
 void mouseRelease(int px, int py) {
