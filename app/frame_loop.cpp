@@ -9,11 +9,13 @@
 #include <unistd.h>
 
 #include "app/input.h"
+#include "app/platform.h"
 #include "exp/registry.h"
 #include "game/frame_values.h"
 #include "game/game_state.h"
 #include "game/results.h"
 #include "gfx/assets.h"
+#include "gfx/present.h"
 #include "gfx/screens.h"
 #include "localisation/language_table.h"
 #include "notify/notifier.h"
@@ -27,21 +29,53 @@ void parseArguments(int argc, char** argv) {
     }
 }
 
+namespace {
+
+// Opens the video mode of the plan and the 320x240 surface every screen is drawn on.
+// At scale 1 without borders that is the video surface itself: no copy per frame.
+bool openDisplay(const DisplayPlan& plan) {
+    if (screenSurface && screenSurface != videoSurface) SDL_FreeSurface(screenSurface);
+    screenSurface = nullptr;
+    videoSurface = SDL_SetVideoMode(plan.width, plan.height, 16, plan.flags);
+    if (!videoSurface) return false;
+    game.displayScale = plan.scale;
+    game.displayOffsetX = plan.offsetX;
+    game.displayOffsetY = plan.offsetY;
+    if (plan.scale == 1 && plan.width == 320 && plan.height == 240) {
+        screenSurface = videoSurface;
+        return true;
+    }
+    SDL_FillRect(videoSurface, nullptr, 0); // the borders stay black
+    SDL_PixelFormat* f = videoSurface->format;
+    screenSurface =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, f->Rmask, f->Gmask, f->Bmask, f->Amask);
+    return screenSurface != nullptr;
+}
+
+} // namespace
+
 int startGame(int argc, char** argv) {
     parseArguments(argc, argv);
+    int forcedScale = parseScaleArgument(argc, argv);
+    platformBeforeSdlInit();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         return 1;
-    screenSurface =
-        SDL_SetVideoMode(320 * game.displayScale, 240 * game.displayScale, 16, game.fullscreenFlag);
-    if (!screenSurface) return 1;
+    // The desktop's size is only known before the first mode is set.
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    int desktopW = info ? info->current_w : 0;
+    int desktopH = info ? info->current_h : 0;
+    if (!openDisplay(platformDisplayPlan(desktopW, desktopH, forcedScale, game.fullscreenFlag)))
+        return 1;
     SDL_WM_SetCaption("Vesperalia", "Vesperalia");
-    SDL_ShowCursor(0);
+    SDL_ShowCursor(platformShowsPointer() ? 1 : 0);
+    game.padLayout = platformPadLayout();
     SDL_JoystickOpen(0); // the handheld's pad; absent on most desktops, and that is fine
     TTF_Init();
     gameFont = TTF_OpenFont("data/ruveridovo.ttf", 8);
     Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 128); // without a device the game is silent
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     languageTable.loadLanguage(0);
+    registry.baseDir = registryBaseDir();
     registerGame();
     loadResults();
     loadImages();
@@ -96,8 +130,8 @@ void runFrame(bool pace) {
     if (pace) paceFrame();
     frame.lastFrameTicks = SDL_GetTicks();
     drawNotifier();
-    if (screenSurface) SDL_Flip(screenSurface);
-    frame.frameRevealResult = Closed;
+    presentFrame();
+    clearFrameOpening();
 }
 
 void releaseGame() {

@@ -1,23 +1,11 @@
 #include "app/input.h"
 
+#include "app/platform.h"
 #include "game/frame_values.h"
 #include "game/game_state.h"
 #include "gfx/sound_cues.h"
 
 namespace {
-
-// Pad buttons of the handheld as SDL joystick 0.
-enum PadButton {
-    PadUp = 0,
-    PadLeft = 2,
-    PadDown = 4,
-    PadRight = 6,
-    PadStart = 8,
-    PadFaceFirst = 12,
-    PadFaceLast = 15,
-    PadVolumeUp = 16,
-    PadVolumeDown = 17,
-};
 
 enum Action { None, Up, Down, Left, Right, Activate, Back };
 
@@ -75,7 +63,9 @@ void titleAction(Action a) {
 }
 
 // Opens the cell for the human to move if its lid is still shut; Closed means nothing opened.
+// Only the first opening of a frame counts: a second would overwrite the first's reveal.
 int openIfAllowed(int cell) {
+    if (frame.openedThisFrame) return Closed;
     CellState s = cellStateAt(cell);
     return ((s == Closed || s == Jammed) && humanTurn()) ? openCell(cell) : Closed;
 }
@@ -136,14 +126,27 @@ Action keyAction(SDLKey sym) {
     }
 }
 
-Action padAction(int button) {
-    if (button == PadUp) return Up;
-    if (button == PadDown) return Down;
-    if (button == PadLeft) return Left;
-    if (button == PadRight) return Right;
-    if (button >= PadFaceFirst && button <= PadFaceLast) return Activate;
-    if (button == PadStart) return Back;
-    return None;
+Action padAction(PadRole role) {
+    switch (role) {
+    case PadUp:
+        return Up;
+    case PadDown:
+        return Down;
+    case PadLeft:
+        return Left;
+    case PadRight:
+        return Right;
+    case PadFace:
+        return Activate;
+    case PadStart:
+        return Back;
+    default:
+        return None;
+    }
+}
+
+bool isDirection(PadRole role) {
+    return role == PadUp || role == PadDown || role == PadLeft || role == PadRight;
 }
 
 void titleClick(int x, int y) {
@@ -171,15 +174,26 @@ int boardClick(int x, int y) {
     return openIfAllowed(game.cursorCol + 10 * game.cursorRow);
 }
 
+// Window pixel to game pixel; -1 in the borders around a full-screen picture.
+int gameCoordinate(int p, int offset) {
+    int scale = game.displayScale > 0 ? game.displayScale : 1;
+    return p < offset ? -1 : (p - offset) / scale;
+}
+
 void mouseRelease(int px, int py) {
-    int x = px / game.displayScale;
-    int y = py / game.displayScale;
+    int x = gameCoordinate(px, game.displayOffsetX);
+    int y = gameCoordinate(py, game.displayOffsetY);
     if (game.screen == Title) {
         titleClick(x, y);
         // The release that starts a match belongs to the menu, never to the board.
         return;
     }
-    if (game.screen == Play) frame.frameRevealResult = boardClick(x, y);
+    // After an opening, the rest of the frame's clicks do nothing, and nothing resets
+    // the reveal that this frame will score.
+    if (game.screen == Play && !frame.openedThisFrame) {
+        int result = boardClick(x, y);
+        if (result != Closed) frame.frameRevealResult = result;
+    }
 }
 
 bool isDirectionKey(SDLKey sym) {
@@ -188,34 +202,89 @@ bool isDirectionKey(SDLKey sym) {
 
 } // namespace
 
+PadRole padRole(int button) {
+    if (game.padLayout == PadLayoutDesktop) {
+        // The usual numbering of desktop pads: A B X Y, the shoulders, Back, Start.
+        if (button >= 0 && button <= 3) return PadFace;
+        if (button == 4) return PadVolumeDown;
+        if (button == 5) return PadVolumeUp;
+        if (button == 7) return PadStart;
+        return PadNothing;
+    }
+    switch (button) {
+    case 0:
+        return PadUp;
+    case 2:
+        return PadLeft;
+    case 4:
+        return PadDown;
+    case 6:
+        return PadRight;
+    case 8:
+        return PadStart;
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+        return PadFace;
+    case 16:
+        return PadVolumeUp;
+    case 17:
+        return PadVolumeDown;
+    default:
+        return PadNothing; // the diagonals 1, 3, 5, 7 are not directions
+    }
+}
+
 void handleEvent(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_KEYDOWN:
-        if (event.key.keysym.sym == SDLK_PLUS)
+    case SDL_KEYDOWN: {
+        SDLKey sym = event.key.keysym.sym;
+        // The +/= key reads as '=' on most layouts, with or without Shift.
+        if (sym == SDLK_PLUS || sym == SDLK_EQUALS || sym == SDLK_KP_PLUS)
             volumeUp();
-        else if (event.key.keysym.sym == SDLK_MINUS)
+        else if (sym == SDLK_MINUS || sym == SDLK_KP_MINUS)
             volumeDown();
-        screenAction(keyAction(event.key.keysym.sym));
+        screenAction(keyAction(sym));
         break;
+    }
     case SDL_KEYUP:
         if (isDirectionKey(event.key.keysym.sym)) releaseAllDirections();
         break;
     case SDL_MOUSEBUTTONUP:
         if (event.button.button == SDL_BUTTON_LEFT) mouseRelease(event.button.x, event.button.y);
         break;
-    case SDL_JOYBUTTONDOWN:
-        if (event.jbutton.button == PadVolumeUp)
+    case SDL_JOYBUTTONDOWN: {
+        PadRole role = padRole(event.jbutton.button);
+        if (role == PadVolumeUp)
             volumeUp();
-        else if (event.jbutton.button == PadVolumeDown)
+        else if (role == PadVolumeDown)
             volumeDown();
         else
-            screenAction(padAction(event.jbutton.button));
-        break;
-    case SDL_JOYBUTTONUP: {
-        int b = event.jbutton.button;
-        if (b == PadUp || b == PadLeft || b == PadDown || b == PadRight) releaseAllDirections();
+            screenAction(padAction(role));
         break;
     }
+    case SDL_JOYBUTTONUP:
+        if (isDirection(padRole(event.jbutton.button))) releaseAllDirections();
+        break;
+    case SDL_JOYHATMOTION: {
+        // A desktop pad's d-pad: a new position presses its directions, centred releases.
+        Uint8 v = event.jhat.value;
+        if (v == SDL_HAT_CENTERED) {
+            releaseAllDirections();
+            break;
+        }
+        if (v & SDL_HAT_UP) screenAction(Up);
+        if (v & SDL_HAT_DOWN) screenAction(Down);
+        if (v & SDL_HAT_LEFT) screenAction(Left);
+        if (v & SDL_HAT_RIGHT) screenAction(Right);
+        break;
+    }
+    case SDL_ACTIVEEVENT:
+        // Keys let go of while the window was away never arrive: release them now.
+        if ((event.active.state & SDL_APPINPUTFOCUS) && event.active.gain == 0)
+            releaseAllDirections();
+        break;
     case SDL_QUIT:
         // A window-close request leaves like the exit item, so the Results are saved.
         game.quitRequested = 1;

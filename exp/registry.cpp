@@ -2,14 +2,10 @@
 
 #include <cstdio>
 
-#ifndef EXP_BASE_DIR
-#define EXP_BASE_DIR "/mnt/sd/exp/"
-#endif
-
 ExpRegistry registry;
 
 ExpRegistry::ExpRegistry()
-    : baseDir(EXP_BASE_DIR), summary{0, 0, 0, 0, 0}, isOpen(0), messageCallback(nullptr) {}
+    : baseDir("/mnt/sd/exp/"), summary{0, 0, 0, 0, 0}, isOpen(0), messageCallback(nullptr) {}
 
 void resetRegistry() {
     registry = ExpRegistry();

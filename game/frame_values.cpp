@@ -8,6 +8,11 @@ void resetFrameValues() {
     frame = FrameValues();
 }
 
+void clearFrameOpening() {
+    frame.frameRevealResult = 1; // Closed
+    frame.openedThisFrame = 0;
+}
+
 void autoRepeatStep() {
     if (frame.repeatCountdown > 0) frame.repeatCountdown -= 1;
     if (frame.repeatCountdown != 0) return;

@@ -22,7 +22,8 @@ struct TargetRange {
     void reset();
     void raiseLow(int i);
     void lowerHigh(int i);
-    int pick(); // uniform pick strictly inside the interval, one rand()
+    int pick();                // uniform pick strictly inside the interval, one rand()
+    bool hasCandidate() const; // a Closed or Jammed cell lies strictly inside
 };
 
 // A rectangle with the field widths of SDL_Rect, kept SDL-free for the rules.
@@ -39,9 +40,12 @@ struct GameState {
     int32_t gameMode = 1;        // 1 player against computer ("pvc"), 2 player against player
     int32_t winsNeeded = 3;      // points that win a match, 1..9
     int32_t volume = 120;        // mixer volume 0..120 in steps of 10
-    int32_t displayScale = 1;    // display scale factor, always 1
+    int32_t displayScale = 1;    // each game pixel is a displayScale square on screen
+    int32_t displayOffsetX = 0;  // left border before the picture (full screen on a desktop)
+    int32_t displayOffsetY = 0;  // top border before the picture
     uint32_t fullscreenFlag = 0; // 0 or SDL_FULLSCREEN when "-fullscreen" was given
-    int32_t scanlines = 0;       // 1 when "-scanlines" was given; nothing reads it
+    int32_t scanlines = 0;       // 1 when "-scanlines" was given: darkened rows when scaled
+    int32_t padLayout = 0;       // PadLayout of the pad in use; the handheld's at start
     int32_t screen = Title;      // the current Screen
     int32_t menuSelection = 0;   // title item: 0 pvc, 1 pvp, 2 winsNeeded, 3 exit
     int32_t quitRequested = 0;   // nonzero ends the frame loop

@@ -26,6 +26,13 @@ void TargetRange::lowerHigh(int i) {
     if (high > i) high = i;
 }
 
+bool TargetRange::hasCandidate() const {
+    for (int i = low + 1; i < high; ++i)
+        if (i >= 0 && i <= 99 && (cellStateAt(i) == Closed || cellStateAt(i) == Jammed))
+            return true;
+    return false;
+}
+
 int TargetRange::pick() {
     return low + 1 + (std::rand() % (high - low - 1));
 }
@@ -67,6 +74,7 @@ void startOpening(int cell) {
 }
 
 CellState openCell(int cell) {
+    frame.openedThisFrame = 1;
     game.roundOpenings += 1;
     startOpening(cell);
     CellState result = revealCellAt(cell);
@@ -90,9 +98,12 @@ CellState openCell(int cell) {
 
 void playStep() {
     autoRepeatStep();
-    if (game.gameMode == 1 && game.currentPlayer == 2) {
+    // One opening per frame, and none when nothing openable is left in the interval: the
+    // pick below would otherwise never end.
+    if (game.gameMode == 1 && game.currentPlayer == 2 && !frame.openedThisFrame &&
+        game.cpuRange.hasCandidate()) {
+        frame.openedThisFrame = 1;
         int cell;
-        // Always ends: the target lies inside the interval and is still closed.
         do {
             cell = game.cpuRange.pick();
         } while (cellStateAt(cell) != Closed && cellStateAt(cell) != Jammed);

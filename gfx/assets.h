@@ -42,7 +42,7 @@ struct SoundCatalogue {
 extern ImageCatalogue images;
 extern SoundCatalogue sounds;
 extern TTF_Font* gameFont;         // "data/ruveridovo.ttf" at size 8; never closed
-extern SDL_Surface* screenSurface; // the 320x240 16-bit video surface
+extern SDL_Surface* screenSurface; // the 320x240 16-bit surface every screen is drawn on
 
 void loadImages();
 void freeImages();

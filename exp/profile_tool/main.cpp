@@ -5,6 +5,7 @@
 #include <string>
 
 #include "exp/profile_tool/commands.h"
+#include "app/platform.h"
 #include "exp/registry.h"
 
 namespace {
@@ -18,8 +19,8 @@ void usage(FILE* out) {
                  "  list               list the profiles; * marks the active one\n"
                  "  show               this game's items, summary and results in the\n"
                  "                     active profile\n"
-                 "DIR defaults to %s\n",
-                 registry.baseDir.c_str());
+                 "DIR defaults to %s ($VESPERALIA_EXP_BASE when set)\n",
+                 registryBaseDir().c_str());
 }
 
 int badUsage(const char* why) {
@@ -31,7 +32,7 @@ int badUsage(const char* why) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string base = registry.baseDir;
+    std::string base = registryBaseDir(); // as the game finds it
     int i = 1;
     if (i < argc && (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)) {
         usage(stdout);

@@ -39,7 +39,7 @@ class InputTest : public ::testing::Test {
     void playFrames(int n) {
         for (int i = 0; i < n; ++i) {
             playStep();
-            frame.frameRevealResult = Closed;
+            clearFrameOpening();
         }
     }
 };
@@ -109,7 +109,7 @@ TEST_F(InputTest, ClicksMapToCellsAndOpenOnlyOnAHumansTurn) {
     EXPECT_EQ(frame.frameRevealResult, HintLower);
     EXPECT_EQ(game.revealCell, 22);
 
-    frame.frameRevealResult = Closed;
+    clearFrameOpening();
     game.revealFramesLeft = 0;
     click(155, 79); // an opened coffin: the cursor moves, nothing opens
     EXPECT_EQ(game.revealFramesLeft, 0);

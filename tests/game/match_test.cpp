@@ -20,7 +20,7 @@ TEST(MatchTest, ComputerPicksInsideEveryHintSeenTheHumansIncluded) {
         for (int turn = 0; turn < 12; ++turn) {
             game.currentPlayer = 2;
             game.revealFramesLeft = 0;
-            frame.frameRevealResult = Closed;
+            clearFrameOpening();
             playStep();
             int picked = game.revealCell;
             ASSERT_GT(picked, low);
