@@ -203,6 +203,7 @@ bool isDirectionKey(SDLKey sym) {
 } // namespace
 
 PadRole padRole(int button) {
+    if (game.padLayout == PadLayoutKeysOnly) return PadNothing;
     if (game.padLayout == PadLayoutDesktop) {
         // The usual numbering of desktop pads: A B X Y, the shoulders, Back, Start.
         if (button >= 0 && button <= 3) return PadFace;
@@ -268,6 +269,7 @@ void handleEvent(const SDL_Event& event) {
         if (isDirection(padRole(event.jbutton.button))) releaseAllDirections();
         break;
     case SDL_JOYHATMOTION: {
+        if (game.padLayout == PadLayoutKeysOnly) break;
         // A desktop pad's d-pad: a new position presses its directions, centred releases.
         Uint8 v = event.jhat.value;
         if (v == SDL_HAT_CENTERED) {

@@ -22,6 +22,7 @@ enum PadRole : int32_t {
 enum PadLayout : int32_t {
     PadLayoutHandheld = 0, // the handheld's own pad as joystick 0
     PadLayoutDesktop = 1,  // a common desktop game pad: face buttons 0-3, hat for directions
+    PadLayoutKeysOnly = 2, // the pad arrives as keys through a mapper; its own events are ignored
 };
 
 // How the 320x240 picture reaches the screen.

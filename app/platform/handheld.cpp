@@ -1,4 +1,7 @@
-// The handheld: a 320x240 screen, its own pad, the registry on the SD card.
+// Today's ARM Linux handhelds: the firmware scales the 320x240 picture to its screen, and
+// the launcher's pad mapper turns the pad into keys, so the game reads the keyboard only
+// (reading the pad as well would act twice on every press). The launcher names the
+// registry's base.
 #include "app/platform.h"
 
 DisplayPlan platformDisplayPlan(int, int, int, uint32_t fullscreenFlag) {
@@ -17,7 +20,7 @@ std::string platformRegistryBase() {
 }
 
 PadLayout platformPadLayout() {
-    return PadLayoutHandheld;
+    return PadLayoutKeysOnly;
 }
 
 void platformBeforeSdlInit() {}
