@@ -143,3 +143,64 @@ TEST_F(InputTest, TimedScreensTakeOnlyVolumeAndReleases) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(InputTest, VolumeKeysOfEveryLayoutWorkOnEveryScreen) {
+    game.screen = Opening;
+    key(SDLK_MINUS);
+    key(SDLK_KP_MINUS);
+    EXPECT_EQ(game.volume, 100);
+    key(SDLK_EQUALS); // the +/= key of US and UK keyboards, with or without Shift
+    EXPECT_EQ(game.volume, 110);
+    key(SDLK_KP_PLUS);
+    EXPECT_EQ(game.volume, 120);
+    EXPECT_EQ(game.screen, Opening);
+}
+
+TEST_F(InputTest, LosingFocusReleasesHeldDirectionsButMouseFocusDoesNot) {
+    startMatch();
+    game.screen = Play;
+    key(SDLK_RIGHT);
+    key(SDLK_UP);
+    SDL_Event e = {};
+    e.type = SDL_ACTIVEEVENT;
+    e.active.gain = 0;
+    e.active.state = SDL_APPMOUSEFOCUS; // the pointer left the window: keys still held
+    handleEvent(e);
+    EXPECT_EQ(frame.holdRight, 1);
+    e.active.state = SDL_APPINPUTFOCUS | SDL_APPMOUSEFOCUS;
+    handleEvent(e);
+    EXPECT_EQ(frame.holdRight + frame.holdUp + frame.repeatCountdown, 0);
+    playFrames(30);
+    EXPECT_EQ(game.cursorCol, 5);
+}
+
+TEST_F(InputTest, PadLayouts) {
+    game.padLayout = PadLayoutDesktop;
+    pad(0); // a desktop pad's A activates
+    EXPECT_EQ(game.screen, Play);
+    pad(5);
+    EXPECT_EQ(game.volume, 120);
+    pad(4);
+    EXPECT_EQ(game.volume, 110);
+    SDL_Event hat = {};
+    hat.type = SDL_JOYHATMOTION;
+    hat.jhat.value = SDL_HAT_RIGHTDOWN;
+    handleEvent(hat);
+    EXPECT_EQ(frame.holdRight + frame.holdDown, 2);
+    hat.jhat.value = SDL_HAT_CENTERED;
+    handleEvent(hat);
+    EXPECT_EQ(frame.holdRight + frame.holdDown, 0);
+    pad(7); // Start
+    EXPECT_EQ(game.screen, Title);
+
+    game.padLayout = PadLayoutKeysOnly; // the pad arrives as keys: its own events are ignored
+    pad(12);
+    pad(16);
+    handleEvent(hat);
+    EXPECT_EQ(game.screen, Title);
+    EXPECT_EQ(game.volume, 110);
+}
+
+} // namespace
