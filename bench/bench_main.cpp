@@ -1,18 +1,52 @@
-// Prints how long the game's frames take to draw on this machine and how much memory
-// the loaded game holds. Run from the directory that holds data/ and lang/.
+// Prints how long each screen takes to draw on this machine, an estimate of its share of
+// the handheld's 16 ms frame, the time to the first frame, the flushes a start costs the
+// card, and the memory the loaded game holds. Run from the checkout (data/ and lang/).
+//
+// The estimate scales each screen by a reference operation timed in the same run: one
+// 320x240 blit from a 32-bit surface to the 16-bit screen, reported at 7.7 ms on the
+// handheld. It is a ratio of two different workloads on another CPU: an order-of-magnitude
+// guide, not a measurement.
 #include <SDL.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ftw.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
 
 #include "app/frame_loop.h"
-#include "game/frame_values.h"
+#include "exp/file_io.h"
 #include "game/game_state.h"
 #include "gfx/assets.h"
 #include "gfx/screens.h"
+#include "localisation/language_table.h"
+#include "notify/notifier.h"
 
 namespace {
+
+const double handheldReferenceMs = 7.7; // the reference blit on the handheld, as reported
+const double frameBudgetMs = 16.0;
+const double batchMicros = 2000.0; // each timed batch runs about this long
+
+typedef std::chrono::steady_clock Clock;
+
+double microsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+// The processor time this thread has used: unlike the wall clock it does not count the
+// time the machine spends on other programs, which on a shared machine is most of it.
+double threadMicros() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
 
 long residentKilobytes() {
     FILE* f = std::fopen("/proc/self/status", "r");
@@ -25,12 +59,195 @@ long residentKilobytes() {
     return kb;
 }
 
-template <typename F> double microsPerCall(F body, int calls) {
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < calls; ++i)
-        body();
-    auto end = std::chrono::steady_clock::now();
-    return std::chrono::duration<double, std::micro>(end - start).count() / calls;
+bool isDirectory(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// --- Start-up, in a child process so that each start is a whole one ----------------------
+
+// The child's side: start the game, present one frame, report and leave.
+int oneStart(int argc, char** argv) {
+    Clock::time_point begin = Clock::now();
+    resetCardWrites();
+    if (startGame(argc, argv) != 0) return 1;
+    runFrame(false);
+    double ms = microsSince(begin) / 1000.0;
+    std::printf("start: %.1f %d %d\n", ms, cardWrites.files, cardWrites.flushes);
+    std::fflush(stdout);
+    std::_Exit(0); // no shutdown: that would be timed as the next start's writes
+}
+
+struct StartFigures {
+    double firstFrameMs = -1;
+    int files = -1;
+    int flushes = -1;
+};
+
+// Runs this program again as "--one-start" and reads what it reports.
+StartFigures timedStart(const char* self) {
+    StartFigures s;
+    int fds[2];
+    if (pipe(fds) != 0) return s;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        close(fds[0]);
+        close(fds[1]);
+        execl(self, self, "--one-start", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    char buf[128] = {0};
+    size_t got = 0;
+    ssize_t n;
+    while (got < sizeof buf - 1 && (n = read(fds[0], buf + got, sizeof buf - 1 - got)) > 0)
+        got += static_cast<size_t>(n);
+    close(fds[0]);
+    int status = 0;
+    if (pid > 0) waitpid(pid, &status, 0);
+    const char* line = std::strstr(buf, "start: "); // whatever a library printed before it
+    if (line && pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        std::sscanf(line, "start: %lf %d %d", &s.firstFrameMs, &s.files, &s.flushes);
+    return s;
+}
+
+// A profile of its own under /tmp, so the player's registry is never touched.
+std::string makeScratchRegistry() {
+    char tmpl[] = "/tmp/vesperalia-bench-XXXXXX";
+    if (!mkdtemp(tmpl)) return std::string();
+    std::string root = tmpl;
+    std::string base = root + "/exp/";
+    mkdir(base.c_str(), 0777);
+    mkdir((base + "bench").c_str(), 0777);
+    if (!writeFileAtomic(base + "activeexp", "bench\n") ||
+        !writeFileAtomic(base + "bench/exp.cfg", "name=Bench\nlang=en\n"))
+        return std::string();
+    return root;
+}
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    return std::remove(path);
+}
+
+void removeScratch(const std::string& root) {
+    if (root.rfind("/tmp/vesperalia-bench-", 0) == 0)
+        nftw(root.c_str(), removeEntry, 8, FTW_DEPTH | FTW_PHYS);
+}
+
+// --- Screens -----------------------------------------------------------------------------
+
+// One thing to time: set puts the game where the call draws a typical frame of the screen
+// (and keeps a timed screen from running out), draw is the frame's work.
+struct Case {
+    const char* name;
+    void (*set)();
+    void (*draw)();
+    std::vector<double> micros;   // desktop time per call, one per round
+    std::vector<double> handheld; // estimated handheld ms per call, one per round
+    int calls = 1;                // calls per batch
+};
+
+SDL_Surface* referenceSource = nullptr;
+
+void referenceBlit() {
+    SDL_UpperBlit(referenceSource, nullptr, screenSurface, nullptr);
+}
+
+// A 32-bit picture with every pixel different, as a photograph would be.
+SDL_Surface* makeReferenceSource() {
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    if (!s) return nullptr;
+    SDL_LockSurface(s);
+    for (int y = 0; y < 240; ++y) {
+        Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
+        for (int x = 0; x < 320; ++x)
+            row[x] = SDL_MapRGB(s->format, static_cast<Uint8>(x * 255 / 319),
+                                static_cast<Uint8>(y * 255 / 239), static_cast<Uint8>(x ^ y));
+    }
+    SDL_UnlockSurface(s);
+    return s;
+}
+
+void nothing() {}
+
+void setOpening() {
+    game.screen = Opening;
+    game.revealCell = 45;
+    game.revealFramesLeft = 10;
+}
+
+void setSearching() {
+    game.screen = Searching;
+    game.searchCell = 45;
+    game.searchFramesLeft = 30;
+    game.searchFrameTicks = 3;
+}
+
+void setFound() {
+    game.screen = Found;
+    game.foundFramesLeft = 30;
+}
+
+void setMatchEnd() {
+    // Half way through the fade, where the loser's images are blended.
+    game.screen = MatchEnd;
+    game.scorePlayer1 = game.winsNeeded;
+    game.endRectPlayer1.x = 80;
+    game.endRectPlayer1.y = 80;
+    game.endRectPlayer2.x = 20;
+    game.endRectPlayer2.y = 140;
+    game.endFadeAlpha = 130;
+    game.endHoldFrames = 150;
+}
+
+// The message stands with its two body lines: the heaviest part of its animation.
+void setStandingMessage() {
+    if (messageQueue.empty()) return;
+    NotifyMessage& m = messageQueue.front();
+    m.start = SDL_GetTicks() - m.titleEnd - 1;
+}
+
+void drawTitleWithMessage() {
+    drawTitleScreen();
+    drawNotifier();
+}
+
+double timeBatch(Case& c) {
+    double begin = threadMicros();
+    for (int i = 0; i < c.calls; ++i) {
+        c.set();
+        c.draw();
+    }
+    return (threadMicros() - begin) / c.calls;
+}
+
+// Enough calls per batch for the batch to last about batchMicros.
+void sizeBatch(Case& c) {
+    c.calls = 1;
+    double once = timeBatch(c);
+    once = std::min(once, timeBatch(c));
+    c.calls = std::max(1, static_cast<int>(batchMicros / std::max(once, 0.1)));
+}
+
+struct Spread {
+    double min, median, max;
+};
+
+Spread spreadOf(std::vector<double> v) {
+    if (v.empty()) return {0, 0, 0};
+    std::sort(v.begin(), v.end());
+    return {v.front(), v[v.size() / 2], v.back()};
+}
+
+// The longest item text of the loaded language, so the message needs both body lines.
+int longestTextItem() {
+    int best = 1;
+    for (int n = 2; n <= 15; ++n)
+        if (std::strlen(languageTable.getText(2 * n + 1)) >
+            std::strlen(languageTable.getText(2 * best + 1)))
+            best = n;
+    return best;
 }
 
 } // namespace
@@ -38,9 +255,35 @@ template <typename F> double microsPerCall(F body, int calls) {
 int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (argc > 1 && std::strcmp(argv[1], "--one-start") == 0) return oneStart(argc, argv);
+
+    int rounds = 15;
+    if (argc > 2 && std::strcmp(argv[1], "--rounds") == 0) rounds = std::atoi(argv[2]);
+    if (rounds < 1 || rounds > 1000) {
+        std::fprintf(stderr, "bench: --rounds takes a number from 1 to 1000\n");
+        return 1;
+    }
+    if (!isDirectory("data") || !isDirectory("lang")) {
+        std::fprintf(stderr, "bench: no data/ and lang/ here; run it from the checkout\n");
+        return 1;
+    }
+    std::string scratch = makeScratchRegistry();
+    if (scratch.empty()) {
+        std::fprintf(stderr, "bench: could not make a scratch registry under /tmp\n");
+        return 1;
+    }
+    setenv("VESPERALIA_EXP_BASE", (scratch + "/exp/").c_str(), 1);
+
+    char self[4096];
+    ssize_t len = readlink("/proc/self/exe", self, sizeof self - 1);
+    self[len > 0 ? len : 0] = 0;
+    StartFigures first = timedStart(self);
+    StartFigures later = timedStart(self);
+
     long before = residentKilobytes();
-    if (startGame(argc, argv) != 0) {
+    if (startGame(1, argv) != 0) {
         std::fprintf(stderr, "bench: SDL or the video mode could not be started\n");
+        removeScratch(scratch);
         return 1;
     }
     long loaded = residentKilobytes();
@@ -50,21 +293,88 @@ int main(int argc, char** argv) {
         if (!all[i] && i != 11 && i != 25) ++missing; // player[0] and coffin[0] are unused
     if (missing)
         std::printf("warning: %d images did not load (run from the game directory)\n", missing);
+    referenceSource = makeReferenceSource();
+    if (!referenceSource || !screenSurface) {
+        std::fprintf(stderr, "bench: the reference surface could not be made\n");
+        removeScratch(scratch);
+        return 1;
+    }
 
-    const int calls = 2000;
-    std::printf("title frame          %8.1f us\n", microsPerCall(drawTitleScreen, calls));
+    // A match under way: some coffins opened, in every state the board can show.
     startMatch();
-    game.screen = Play;
-    std::printf("board frame          %8.1f us\n", microsPerCall(drawPlayScreen, calls));
-    for (int i = 0; i < 100; i += 3)
-        game.board.cells[i] = HintLower;
-    std::printf("board, many opened   %8.1f us\n", microsPerCall(drawPlayScreen, calls));
-    game.screen = Title;
-    std::printf("whole title frame    %8.1f us (input, draw, overlay, flip; no pacing)\n",
-                microsPerCall([] { runFrame(false); }, calls));
-    std::printf("frame budget         %8d us\n", 16000);
+    for (int i = 0; i < 100; i += 7)
+        game.board.cells[i] = static_cast<CellState>(2 + (i / 7) % 5);
+    int item = longestTextItem();
+    messageQueue.clear();
+    notify(item, 10, languageTable.getText(2 * item), languageTable.getText(2 * item + 1));
+    drawNotifier(); // starts the message's clock
+
+    Case reference = {"reference blit", nothing, referenceBlit, {}, {}};
+    std::vector<Case> screens = {
+        {"title", [] { game.screen = Title; }, drawTitleScreen, {}, {}},
+        {"board", [] { game.screen = Play; }, drawPlayScreen, {}, {}},
+        {"opening", setOpening, drawOpeningScreen, {}, {}},
+        {"searching", setSearching, drawSearchingScreen, {}, {}},
+        {"found", setFound, drawFoundScreen, {}, {}},
+        {"match end", setMatchEnd, drawMatchEndScreen, {}, {}},
+        {"title + message", setStandingMessage, drawTitleWithMessage, {}, {}},
+    };
+    sizeBatch(reference);
+    for (Case& c : screens)
+        sizeBatch(c);
+    // Each screen between two reference batches, so both see the same load.
+    for (int r = 0; r < rounds; ++r) {
+        for (Case& c : screens) {
+            double ref1 = timeBatch(reference);
+            double us = timeBatch(c);
+            double ref2 = timeBatch(reference);
+            double ref = (ref1 + ref2) / 2;
+            reference.micros.push_back(ref);
+            c.micros.push_back(us);
+            c.handheld.push_back(us / ref * handheldReferenceMs);
+        }
+    }
+    // The match end leaves its fade on the images; a last frame of the hold clears it.
+    game.endFadeAlpha = 0;
+    game.endHoldFrames = 1;
+    drawMatchEndScreen();
+
+    Spread ref = spreadOf(reference.micros);
+    std::printf("Reference: one 320x240 32-bit to 16-bit blit takes %.1f us here (median of "
+                "%zu, %.1f to %.1f),\n"
+                "reported at %.1f ms on the handheld. Estimate = desktop time / reference x "
+                "%.1f ms; %d rounds.\n\n",
+                ref.median, reference.micros.size(), ref.min, ref.max, handheldReferenceMs,
+                handheldReferenceMs, rounds);
+    std::printf("%-16s %10s   %-35s\n", "screen", "desktop", "handheld estimate, of a 16 ms frame");
+    std::printf("%-16s %10s   %7s %7s %7s %9s\n", "", "us median", "min ms", "median", "max ms",
+                "share");
+    for (Case& c : screens) {
+        Spread us = spreadOf(c.micros), hh = spreadOf(c.handheld);
+        std::printf("%-16s %10.1f   %7.2f %7.2f %7.2f %8.0f%%\n", c.name, us.median, hh.min,
+                    hh.median, hh.max, 100.0 * hh.median / frameBudgetMs);
+    }
+    std::printf("\n(screens are the draw routines alone: no input, pacing or flip)\n\n");
+
+    const StartFigures* starts[2] = {&first, &later};
+    const char* names[2] = {"first start", "later start"};
+    for (int i = 0; i < 2; ++i) {
+        if (starts[i]->flushes < 0) {
+            std::printf("%-12s could not be timed\n", names[i]);
+            continue;
+        }
+        std::printf("%-12s first frame after %7.1f ms; %3d files written, %3d flushes\n", names[i],
+                    starts[i]->firstFrameMs, starts[i]->files, starts[i]->flushes);
+    }
+    std::printf("(a start in a scratch registry on this machine's disk; on an SD card each "
+                "flush costs tens of ms)\n\n");
     std::printf("memory before start  %8ld kB\n", before);
     std::printf("memory when loaded   %8ld kB\n", loaded);
-    releaseGame();
+
+    SDL_FreeSurface(referenceSource);
+    shutdownNotifier();
+    freeImages();
+    freeSounds();
+    removeScratch(scratch);
     return 0;
 }
