@@ -12,3 +12,7 @@ if(VESPERALIA_ASSET_PYTHON)
 else()
   message(WARNING "no /usr/bin/python3: the generated-files check is not run")
 endif()
+
+# The packages' screenshot: the game's own title screen, saved by the game's code.
+add_executable(vesperalia-screenshot ${CMAKE_SOURCE_DIR}/tools/screenshot/screenshot.cpp)
+target_link_libraries(vesperalia-screenshot PRIVATE vesperalia_core)

@@ -1,0 +1,305 @@
+#!/bin/bash
+# Usage: tools/package.sh gp2x|handheld [--toolchain FILE]
+# Builds Vesperalia for a handheld and packs it, then checks the package
+# (tools/package/check.sh):
+#   gp2x      dist/vesperalia-gp2x.zip: the folder vesperalia/ with the game, data/, lang/,
+#             the menu launcher vesperalia.gpe and its icon (GP2X family).
+#   handheld  dist/vesperalia-handheld.zip: the community package layout for today's
+#             aarch64 handhelds (Vesperalia.sh and vesperalia/).
+# FILE is a CMake toolchain file (default tools/cross/toolchain-armel.cmake for gp2x,
+# tools/cross/toolchain-arm64.cmake for handheld, whose system roots are made with
+# tools/cross/make-sysroot.sh when missing). Builds in build-pkg*/, writes only dist/.
+set -euo pipefail
+
+say() { echo "package: $*"; }
+die() {
+    echo "package: $*" >&2
+    exit 1
+}
+
+target=${1:-}
+[ $# -gt 0 ] && shift
+toolchain=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --toolchain)
+        [ $# -ge 2 ] || die "--toolchain needs a file"
+        toolchain=$2
+        shift 2
+        ;;
+    *) die "unknown argument '$1' (usage: tools/package.sh gp2x|handheld [--toolchain FILE])" ;;
+    esac
+done
+case "$target" in
+gp2x) arch=armel triplet=arm-linux-gnueabi ;;
+handheld) arch=arm64 triplet=aarch64-linux-gnu ;;
+*) die "usage: tools/package.sh gp2x|handheld [--toolchain FILE]" ;;
+esac
+if [ -n "$toolchain" ]; then
+    [ -f "$toolchain" ] || die "no toolchain file '$toolchain'"
+    toolchain=$(cd "$(dirname "$toolchain")" && pwd)/$(basename "$toolchain")
+fi
+
+cd "$(dirname "$0")/.."
+root=$(pwd)
+started=$(date +%s)
+
+# Debian packages: the native build's (install-deps.sh), and the cross compilers,
+# emulator and archivers; only the missing ones are installed.
+./tools/install-deps.sh >/dev/null
+missing=""
+for p in zip unzip qemu-user-static g++-aarch64-linux-gnu g++-arm-linux-gnueabi \
+    binutils-aarch64-linux-gnu binutils-arm-linux-gnueabi python3-pil; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null 2>&1 || die "missing packages:$missing (not root and no sudo)"
+        sudo=sudo
+    fi
+    say "installing missing Debian packages:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -q >/dev/null || die "apt-get update failed"
+    # shellcheck disable=SC2086
+    $sudo apt-get install -y -q --no-install-recommends $missing >/dev/null ||
+        die "apt-get install failed for:$missing"
+fi
+
+if [ -z "$toolchain" ]; then
+    toolchain=$root/tools/cross/toolchain-$arch.cmake
+    [ -f "$toolchain" ] || die "no $toolchain: the cross-build files are missing"
+    ./tools/cross/make-sysroot.sh "$arch" >/dev/null || die "cannot make the $arch system root"
+fi
+
+build=$root/build-pkg-$target
+stage=$build/stage
+mkdir -p "$build"
+mkdir -p dist
+
+# The cross build; prints nothing unless it fails. Extra cmake arguments come from the
+# array cmake_extra.
+cmake_extra=()
+cross_build() { # DIR TARGETS...
+    local dir=$1
+    shift
+    local log=$dir.log
+    if ! CXXFLAGS="${cross_cxxflags:-}" cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DVESPERALIA_PLATFORM="$target" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_PROJECT_INCLUDE="$root/tools/package/sysroot.cmake" \
+        -DGTest_DIR="$root/tools/package/no-tests" "${cmake_extra[@]}" >"$log" 2>&1; then
+        tail -n 20 "$log" >&2
+        die "configuring the $target build failed (log: ${log#$root/})"
+    fi
+    if ! cmake --build "$dir" -j2 --target "$@" >>"$log" 2>&1; then
+        grep -E 'error|undefined reference|cannot find' "$log" | head -n 20 >&2
+        die "building $* for $target failed (log: ${log#$root/})"
+    fi
+}
+
+cache_value() { # DIR NAME
+    sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" | head -n 1
+}
+
+# The libraries a program needs beyond glibc's (and beyond the ones named in $2, which the
+# device provides), found by following DT_NEEDED through the system root; one
+# "soname=path" a line.
+glibc_libs="ld-linux-aarch64.so.1 ld-linux.so.3 ld-linux-armhf.so.3 libc.so.6 libm.so.6
+libpthread.so.0 libdl.so.2 librt.so.1 libresolv.so.2 libutil.so.1 libanl.so.1 libnsl.so.1
+libBrokenLocale.so.1"
+lib_dirs="lib/$triplet usr/lib/$triplet lib usr/lib"
+find_lib() { # SYSROOT SONAME -> path
+    local d
+    for d in $lib_dirs; do
+        [ -e "$1/$d/$2" ] && { echo "$1/$d/$2"; return 0; }
+    done
+    return 1
+}
+needed_closure() { # SYSROOT "PROVIDED SONAMES" BINARY...
+    local sysroot=$1 provided=" $(echo $glibc_libs $2) " queue seen=" " lib path d
+    shift 2
+    queue=$(readelf -d "$@" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+    while [ -n "$queue" ]; do
+        set -- $queue
+        lib=$1
+        shift
+        queue="$*"
+        case "$seen$provided" in *" $lib "*) continue ;; esac
+        seen="$seen$lib "
+        path=$(find_lib "$sysroot" "$lib") || die "$lib, needed by the game, is not in $sysroot"
+        echo "$lib=$path"
+        # Its own search path (libpulse keeps a private library in a folder of its own).
+        for d in $(readelf -d "$path" | sed -n 's/.*(R[UN]*PATH).*\[\(.*\)\]/\1/p' | tr ':' ' '); do
+            case " $lib_dirs " in *" ${d#/} "*) ;; *) lib_dirs="$lib_dirs ${d#/}" ;; esac
+        done
+        queue="$queue $(readelf -d "$path" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')"
+    done
+}
+bundle_libs() { # DEST SONAME=PATH...
+    local dest=$1 lib
+    shift
+    mkdir -p "$dest"
+    for lib in "$@"; do
+        cp -L "${lib#*=}" "$dest/${lib%%=*}"
+    done
+}
+
+copy_game_files() { # DEST
+    cp -r "$root/data" "$root/lang" "$1/"
+}
+
+release_date=$(git -C "$root" log -1 --format=%cd --date=format:%Y%m%d 2>/dev/null || date +%Y%m%d)
+
+package_handheld() {
+    say "building the aarch64 game and profile tool in ${build#$root/}/cross"
+    cross_build "$build/cross" vesperalia vesperalia-profile
+    local sysroot strip
+    sysroot=$(cat "$build/cross/vesperalia-sysroot.txt")
+    strip=$(cache_value "$build/cross" CMAKE_STRIP)
+    [ -d "$sysroot" ] || die "the toolchain names no system root (CMAKE_SYSROOT)"
+
+    say "building the screenshot program for this machine in ${build#$root/}/native"
+    if ! { cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release >"$build/native.log" 2>&1 &&
+        cmake --build "$build/native" -j2 --target vesperalia-screenshot >>"$build/native.log" 2>&1; }; then
+        die "building the screenshot program failed (log: ${build#$root/}/native.log)"
+    fi
+
+    rm -rf "$stage"
+    local game=$stage/vesperalia
+    mkdir -p "$game"
+    install -m 755 "$root/tools/package/Vesperalia.sh" "$stage/Vesperalia.sh"
+    install -m 755 "$build/cross/vesperalia" "$game/vesperalia.aarch64"
+    install -m 755 "$build/cross/vesperalia-profile" "$game/vesperalia-profile.aarch64"
+    [ -n "$strip" ] && "$strip" "$game/vesperalia.aarch64" "$game/vesperalia-profile.aarch64"
+    copy_game_files "$game"
+    cp "$root/tools/package/vesperalia.gptk" "$root/tools/package/port.json" \
+        "$root/tools/package/README.md" "$game/"
+    sed "s/@RELEASEDATE@/$release_date/" "$root/tools/package/gameinfo.xml" >"$game/gameinfo.xml"
+
+    local libs
+    libs=$(needed_closure "$sysroot" "libSDL-1.2.so.0" "$game/vesperalia.aarch64" "$game/vesperalia-profile.aarch64")
+    # shellcheck disable=SC2086
+    bundle_libs "$game/libs.aarch64" $libs
+    say "bundled $(echo "$libs" | wc -l) libraries in libs.aarch64 ($(du -sh "$game/libs.aarch64" | cut -f1))"
+
+    (cd "$root" && "$build/native/vesperalia-screenshot" "$build/screenshot.bmp") ||
+        die "the screenshot program failed"
+    /usr/bin/python3 -c 'import sys; from PIL import Image; Image.open(sys.argv[1]).convert("RGB").save(sys.argv[2], optimize=True)' \
+        "$build/screenshot.bmp" "$game/screenshot.png" || die "cannot convert the screenshot to PNG"
+
+    make_zip dist/vesperalia-handheld.zip Vesperalia.sh vesperalia
+    ./tools/package/check.sh dist/vesperalia-handheld.zip --sysroot "$sysroot"
+}
+
+# Static archives for every library of the dynamic build, named by their sonames; prints
+# the sonames that have none.
+missing_archives() { # SYSROOT SONAMES...
+    local sysroot=$1 lib dev soname d
+    shift
+    declare -A archive=()
+    for d in lib/$triplet usr/lib/$triplet lib usr/lib; do
+        for dev in "$sysroot/$d"/lib*.so; do
+            [ -e "$dev" ] || continue
+            soname=$(readelf -d "$(readlink -f "$dev")" 2>/dev/null | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+            [ -n "$soname" ] && [ -f "${dev%.so}.a" ] && archive[$soname]=${dev%.so}.a
+        done
+    done
+    for lib in "$@"; do
+        lib=${lib%%=*}
+        [ -n "${archive[$lib]:-}" ] || echo "$lib"
+    done
+}
+archive_flags() { # SYSROOT SONAMES... -> -l flags in link order
+    local sysroot=$1 lib dev d
+    shift
+    for lib in "$@"; do
+        lib=${lib%%=*}
+        for d in lib/$triplet usr/lib/$triplet lib usr/lib; do
+            for dev in "$sysroot/$d"/lib*.so; do
+                [ -e "$dev" ] || continue
+                if [ "$(readelf -d "$(readlink -f "$dev")" 2>/dev/null | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')" = "$lib" ]; then
+                    dev=$(basename "$dev" .so)
+                    echo "-l${dev#lib}"
+                    continue 3
+                fi
+            done
+        done
+    done
+}
+
+package_gp2x() {
+    # 64-bit file offsets: otherwise readdir of lang/ fails (EOVERFLOW) on file systems
+    # with large directory offsets, as under emulation on a 64-bit machine.
+    cross_cxxflags="-D_FILE_OFFSET_BITS=64"
+    # Old device C libraries: the C++ runtime always goes inside the program.
+    cmake_extra=("-DCMAKE_EXE_LINKER_FLAGS=-static-libstdc++ -static-libgcc")
+    say "building the armel game in ${build#$root/}/cross"
+    cross_build "$build/cross" vesperalia
+    local sysroot strip program=$build/cross/vesperalia libs="" missing
+    sysroot=$(cat "$build/cross/vesperalia-sysroot.txt")
+    strip=$(cache_value "$build/cross" CMAKE_STRIP)
+
+    # A program linked statically needs nothing from the device's old C library. The
+    # toolchain links it so when it has a static archive for every library involved.
+    if readelf -d "$program" | grep -q NEEDED; then
+        [ -d "$sysroot" ] || die "the toolchain names no system root (CMAKE_SYSROOT)"
+        libs=$(needed_closure "$sysroot" "" "$program")
+        # shellcheck disable=SC2086
+        missing=$(missing_archives "$sysroot" $libs)
+        if [ -z "$missing" ]; then
+            say "linking statically in ${build#$root/}/static"
+            # shellcheck disable=SC2046,SC2086
+            cmake_extra=("-DCMAKE_EXE_LINKER_FLAGS=-static" "-DCMAKE_FIND_LIBRARY_SUFFIXES=.a"
+                "-DCMAKE_CXX_STANDARD_LIBRARIES=-Wl,--start-group $(archive_flags "$sysroot" $libs | tr '\n' ' ') -Wl,--end-group -lpthread -lm -ldl")
+            cross_build "$build/static" vesperalia
+            program=$build/static/vesperalia
+            libs=""
+        else
+            say "no static link with this toolchain: it has no static archive for $(echo $missing | sed 's/ /, /g');"
+            say "the program links them dynamically and the package carries them in vesperalia/lib/"
+        fi
+    fi
+
+    rm -rf "$stage"
+    local game=$stage/vesperalia
+    mkdir -p "$game"
+    install -m 755 "$program" "$game/vesperalia"
+    [ -n "$strip" ] && "$strip" "$game/vesperalia"
+    copy_game_files "$game"
+    local env=""
+    if [ -n "$libs" ]; then
+        # shellcheck disable=SC2086
+        bundle_libs "$game/lib" $libs
+        env='LD_LIBRARY_PATH=./lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} '
+        say "bundled $(echo "$libs" | wc -l) libraries in lib/ ($(du -sh "$game/lib" | cut -f1))"
+    fi
+    sed "s|@GP2X_ENV@|$env|" "$root/tools/package/vesperalia.gpe" >"$game/vesperalia.gpe"
+    chmod 755 "$game/vesperalia.gpe"
+    # The menu's icon: the game's 24-pixel registry icon in the middle of 32x32.
+    /usr/bin/python3 -c 'import sys; from PIL import Image
+icon = Image.open(sys.argv[1]).convert("RGBA")
+out = Image.new("RGBA", (32, 32), (0, 0, 0, 0))
+out.paste(icon, ((32 - icon.width) // 2, (32 - icon.height) // 2))
+out.save(sys.argv[2])' "$root/data/exp.icon.bmp" "$game/vesperalia.png" || die "cannot make the icon"
+
+    make_zip dist/vesperalia-gp2x.zip vesperalia
+    if [ -d "$sysroot" ]; then
+        ./tools/package/check.sh dist/vesperalia-gp2x.zip --sysroot "$sysroot"
+    else
+        ./tools/package/check.sh dist/vesperalia-gp2x.zip
+    fi
+}
+
+make_zip() { # ZIP ITEMS... (from the stage)
+    local out=$root/$1
+    shift
+    rm -f "$out"
+    (cd "$stage" && zip -q -r -X "$out" "$@") || die "cannot write $out"
+    say "wrote ${out#$root/} ($(du -h "$out" | cut -f1))"
+}
+
+case "$target" in
+handheld) package_handheld ;;
+gp2x) package_gp2x ;;
+esac
+say "done in $(($(date +%s) - started)) s"

@@ -1,0 +1,54 @@
+#!/bin/bash
+# Vesperalia launcher for the community package manager: finds the manager's control
+# folder, starts the pad-to-keys mapper and runs the game from its own folder, with the
+# achievement registry kept in the game folder (exp/).
+
+XDG_DATA_HOME=${XDG_DATA_HOME:-$HOME/.local/share}
+
+if [ -d "/opt/system/Tools/PortMaster/" ]; then
+  controlfolder="/opt/system/Tools/PortMaster"
+elif [ -d "/opt/tools/PortMaster/" ]; then
+  controlfolder="/opt/tools/PortMaster"
+elif [ -d "$XDG_DATA_HOME/PortMaster/" ]; then
+  controlfolder="$XDG_DATA_HOME/PortMaster"
+else
+  controlfolder="/roms/ports/PortMaster"
+fi
+
+source "$controlfolder/control.txt"
+get_controls
+
+GAMEDIR="/$directory/ports/vesperalia"
+cd "$GAMEDIR" || exit 1
+> "$GAMEDIR/log.txt" && exec > >(tee "$GAMEDIR/log.txt") 2>&1
+
+export LD_LIBRARY_PATH="$GAMEDIR/libs.${DEVICE_ARCH}:$LD_LIBRARY_PATH"
+export VESPERALIA_EXP_BASE="$GAMEDIR/exp/"
+
+# The firmware's language as a two- or three-letter code (de_DE.UTF-8 gives de), when
+# one of the game's language files carries it; English otherwise.
+profile_language() {
+  local code="${LC_ALL:-${LANG:-}}"
+  code="${code%%[_.@]*}"
+  if [[ "$code" =~ ^[a-z]{2,3}$ ]]; then
+    local f
+    for f in lang/*; do
+      if [ -f "$f" ] && tr -d '\r' < "$f" | grep -qx "@lang $code"; then
+        echo "$code"
+        return
+      fi
+    done
+  fi
+  echo "en"
+}
+
+# First run: a profile named Player, made the active one.
+if [ ! -e "$VESPERALIA_EXP_BASE/activeexp" ]; then
+  ./vesperalia-profile.${DEVICE_ARCH} --base "$VESPERALIA_EXP_BASE" \
+    create Player "$(profile_language)" || echo "Vesperalia: no profile made; achievements are off"
+fi
+
+$GPTOKEYB "vesperalia.${DEVICE_ARCH}" -c "./vesperalia.gptk" &
+SDL_GAMECONTROLLERCONFIG="$sdl_controllerconfig" ./vesperalia.${DEVICE_ARCH} -fullscreen
+
+pm_finish
