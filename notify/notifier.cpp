@@ -2,17 +2,97 @@
 
 #include "notify/embedded_resources.h"
 
+#include <cstdint>
+
 // The loaders only read from the stream, so handing them the constant bytes is safe.
 static SDL_RWops* streamOver(const unsigned char* bytes, int size) {
     if (!bytes || size <= 0) return nullptr;
     return SDL_RWFromMem(const_cast<unsigned char*>(bytes), size);
 }
 
+namespace {
+
+int64_t le16(const unsigned char* b) {
+    return b[0] | b[1] << 8;
+}
+int64_t le32(const unsigned char* b) {
+    return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                                uint32_t(b[3]) << 24);
+}
+
+// A colour mask that SDL can take apart: one run of at most 8 bits within the pixel.
+bool usableMask(uint32_t mask, int64_t bitsPerPixel) {
+    if (bitsPerPixel < 32 && mask >> bitsPerPixel != 0) return false;
+    if (mask == 0) return true;
+    while (!(mask & 1))
+        mask >>= 1;
+    int run = 0;
+    for (; mask & 1; mask >>= 1)
+        ++run;
+    return mask == 0 && run <= 8;
+}
+
+// SDL's BMP reader trusts the header: a nonsense depth gives a surface that crashes the blit,
+// and a palette or pixel rows beyond the end are read as whatever follows. So the header is
+// checked first, field by field as SDL reads it, against the bytes actually given.
+bool bitmapFits(const unsigned char* b, int size) {
+    if (!b || size < 26 || b[0] != 'B' || b[1] != 'M') return false;
+    const int64_t bytes = size;
+    const int64_t pixelOffset = static_cast<uint32_t>(le32(b + 10));
+    const int64_t headerSize = static_cast<uint32_t>(le32(b + 14));
+    const bool core = headerSize == 12; // the old OS/2 header with 16-bit fields
+    if (!core && headerSize < 40) return false;
+    if (14 + headerSize > bytes) return false;
+    int64_t width, height, bitsPerPixel, compression = 0, colours = 0;
+    if (core) {
+        width = le16(b + 18), height = le16(b + 20), bitsPerPixel = le16(b + 24);
+    } else {
+        width = le32(b + 18), height = le32(b + 22), bitsPerPixel = le16(b + 28);
+        compression = static_cast<uint32_t>(le32(b + 30));
+        colours = static_cast<uint32_t>(le32(b + 46));
+    }
+    if (height < 0) height = -height; // rows stored top-down
+    if (width < 1 || height < 1) return false;
+    switch (bitsPerPixel) {
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        break;
+    default:
+        return false;
+    }
+    if (compression != 0 && compression != 3) return false; // no run-length data
+    if (bitsPerPixel <= 8) {
+        if (colours == 0) colours = int64_t(1) << bitsPerPixel;
+        if (colours > int64_t(1) << bitsPerPixel) return false;
+        if (14 + headerSize + colours * (core ? 3 : 4) > bytes) return false;
+    } else if ((bitsPerPixel == 16 || bitsPerPixel == 32) &&
+               (compression == 3 || pixelOffset != 14 + headerSize)) {
+        // SDL then reads red, green and blue masks right after the 40-byte header.
+        if (54 + 12 > bytes) return false;
+        for (int i = 0; i < 3; ++i)
+            if (!usableMask(static_cast<uint32_t>(le32(b + 54 + 4 * i)), bitsPerPixel))
+                return false;
+    }
+    const int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    return rowBytes <= bytes && pixelOffset + rowBytes * height <= bytes;
+}
+
+} // namespace
+
 SDL_Surface* loadKeyedBitmap(const unsigned char* bytes, int size, SDL_Surface* target) {
+    if (!bitmapFits(bytes, size)) return nullptr;
     SDL_RWops* stream = streamOver(bytes, size);
     if (!stream) return nullptr;
     SDL_Surface* loaded = SDL_LoadBMP_RW(stream, 1);
     if (!loaded) return nullptr;
+    // A pixel may name a colour past the palette the file declared; SDL's blit would look it
+    // up beyond its map. The palette always has room for 256 (unused ones are black).
+    SDL_Palette* palette = loaded->format->palette;
+    if (palette && loaded->format->BitsPerPixel == 8) palette->ncolors = 256;
     SDL_Surface* image =
         SDL_CreateRGBSurface(SDL_SRCCOLORKEY, loaded->w, loaded->h, 16, 0, 0, 0, 0);
     if (image) {

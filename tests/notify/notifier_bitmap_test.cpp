@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "exp/file_io.h"
+#include "notify/embedded_resources.h"
+#include "notify/notifier.h"
+#include "tests/test_support.h"
+
+namespace {
+
+// A 2x2 BMP of the given depth: palette of `colours` entries (0 = none), every pixel byte 0xFF.
+std::string smallBmp(int bitsPerPixel, int colours, int height = 2) {
+    int rowBytes = (2 * bitsPerPixel + 31) / 32 * 4, offset = 54 + 4 * colours;
+    std::string b = "BM";
+    putLE32(b, offset + 2 * rowBytes), putLE32(b, 0), putLE32(b, offset), putLE32(b, 40);
+    putLE32(b, 2), putLE32(b, height), putLE32(b, 1 | bitsPerPixel << 16), putLE32(b, 0);
+    putLE32(b, 2 * rowBytes), putLE32(b, 0), putLE32(b, 0), putLE32(b, colours), putLE32(b, 0);
+    for (int i = 0; i < colours; ++i)
+        putLE32(b, i == 0 ? 0x00FF00FF : 0x00FFFFFF);
+    return b + std::string(2 * rowBytes, '\xFF');
+}
+
+SDL_Surface* load(const std::string& b) {
+    return loadKeyedBitmap(reinterpret_cast<const unsigned char*>(b.data()),
+                           static_cast<int>(b.size()), testScreen());
+}
+
+} // namespace
+
+TEST(NotifierBitmap, RefusesDepthsAndSizesTheBytesDoNotBear) {
+    const std::string badge(reinterpret_cast<const char*>(badgeBitmapBytes), badgeBitmapBytesCount);
+    for (int bpp : {0, 2, 7, 15, 23, 33, 64, 200, 0xFFFF}) {
+        std::string b = badge;
+        b[28] = static_cast<char>(bpp), b[29] = static_cast<char>(bpp >> 8);
+        EXPECT_EQ(load(b), nullptr) << bpp;
+    }
+    for (size_t n = 0; n < badge.size(); n += 7) // every cut short of the last row's end
+        ASSERT_EQ(load(badge.substr(0, n)), nullptr) << n;
+    EXPECT_EQ(load(badge.substr(0, badge.size() - 1)), nullptr);
+    EXPECT_EQ(load(smallBmp(8, 0)), nullptr);     // 256 colours declared, none there
+    EXPECT_EQ(load(smallBmp(4, 17)), nullptr);    // more colours than the depth can name
+    EXPECT_EQ(load(smallBmp(24, 0, 0)), nullptr); // no rows
+    EXPECT_EQ(load(smallBmp(24, 0).replace(18, 4, std::string(4, '\0'))), nullptr); // no columns
+}
+
+TEST(NotifierBitmap, SoundImagesOfEveryDepthLoad) {
+    SDL_Surface* screen = testScreen();
+    for (const std::string& b : {smallBmp(1, 2), smallBmp(4, 16), smallBmp(8, 256), smallBmp(16, 0),
+                                 smallBmp(24, 0), smallBmp(32, 0), smallBmp(24, 0, -2)}) {
+        SDL_Surface* image = load(b);
+        ASSERT_NE(image, nullptr) << b.size();
+        EXPECT_TRUE(image->w == 2 && image->h == 2 && image->format->BitsPerPixel == 16);
+        SDL_FreeSurface(image);
+    }
+    // An 8-bit pixel naming colour 255 of a two-colour palette is refused or draws black; it
+    // never reads past the colours SDL keeps.
+    if (SDL_Surface* image = load(smallBmp(8, 2))) {
+        EXPECT_EQ(static_cast<Uint16*>(image->pixels)[0], SDL_MapRGB(screen->format, 0, 0, 0));
+        SDL_FreeSurface(image);
+    }
+    SDL_Surface* image;
+    EXPECT_NE(image = load(
+                  std::string(reinterpret_cast<const char*>(capBitmapBytes), capBitmapBytesCount)),
+              nullptr);
+    SDL_FreeSurface(image);
+}
