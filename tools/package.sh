@@ -70,6 +70,9 @@ if [ -z "$toolchain" ]; then
     toolchain=$root/tools/cross/toolchain-$arch.cmake
     [ -f "$toolchain" ] || die "no $toolchain: the cross-build files are missing"
     ./tools/cross/make-sysroot.sh "$arch" >/dev/null || die "cannot make the $arch system root"
+    default_sysroot=$root/build-cross/$arch/sysroot
+else
+    default_sysroot=""
 fi
 
 build=$root/build-pkg-$target
@@ -151,6 +154,11 @@ copy_game_files() { # DEST
 release_date=$(git -C "$root" log -1 --format=%cd --date=format:%Y%m%d 2>/dev/null || date +%Y%m%d)
 
 package_handheld() {
+    # The system root's glibc before the cross compiler's own newer one, which the linker
+    # would otherwise take for -lc beside the system root's libpthread.
+    if [ -n "$default_sysroot" ]; then
+        cmake_extra=("-DCMAKE_EXE_LINKER_FLAGS=-static-libstdc++ -static-libgcc -L$default_sysroot/lib/$triplet -L$default_sysroot/usr/lib/$triplet")
+    fi
     say "building the aarch64 game and profile tool in ${build#$root/}/cross"
     cross_build "$build/cross" vesperalia vesperalia-profile
     local sysroot strip
