@@ -2,6 +2,8 @@
 """Makes the desktop icons from the game's own registry icon (data/exp.icon.bmp, a
 24x24 picture): each size is the picture scaled by a whole number with every pixel
 kept square, centred on a transparent square when the size is not a multiple of 24.
+The picture's cut corners (the corner pixel's colour, as far as it reaches from the
+corner) become transparent, so the badge keeps its shape on any background.
 
     tools/desktop/make-icons.py ICON.bmp OUTDIR
 
@@ -18,6 +20,22 @@ def fail(message):
     sys.exit(1)
 
 
+def clear_corners(picture):
+    width, height = picture.size
+    pixels = picture.load()
+    for start in ((0, 0), (width - 1, 0), (0, height - 1), (width - 1, height - 1)):
+        colour = pixels[start]
+        if colour[3] == 0:
+            continue
+        todo = [start]
+        while todo:
+            x, y = todo.pop()
+            if not (0 <= x < width and 0 <= y < height) or pixels[x, y] != colour:
+                continue
+            pixels[x, y] = (0, 0, 0, 0)
+            todo += [(x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)]
+
+
 def main():
     if len(sys.argv) != 3:
         fail("usage: make-icons.py ICON.bmp OUTDIR")
@@ -30,6 +48,7 @@ def main():
         picture = Image.open(source).convert("RGBA")
     except OSError as e:
         fail(f"cannot read {source}: {e}")
+    clear_corners(picture)
     for size in SIZES:
         scale = max(1, size // max(picture.size))
         scaled = picture.resize((picture.width * scale, picture.height * scale), Image.NEAREST)
