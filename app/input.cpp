@@ -93,8 +93,10 @@ void playAction(Action a) {
         openAtCursor();
         break;
     case Back:
-        game.screen = Title;
-        break; // the match is dropped
+        // After an opening the frame belongs to it: leaving now would skip the scoring of
+        // its reveal while the animation still brought the match back.
+        if (!frame.openedThisFrame) game.screen = Title; // the match is dropped
+        break;
     default:
         break;
     }
