@@ -76,7 +76,7 @@ void saveDescriptions(const std::string& language) {
 }
 
 int setDescription(int id, const char* name, const char* text, const char* language) {
-    if (id < 1 || id > 50) return 0;
+    if (!registry.isOpen || id < 1 || id > 50) return 0; // no game directory to write in
     std::string lang = language ? language : "";
     if (lang.find('/') != std::string::npos) return 0; // its file would lie outside gameDir
     if (registry.loadedLanguage != lang) {

@@ -20,7 +20,9 @@ void addTo(int32_t& counter, int32_t amount) {
 } // namespace
 
 int registerItem(int id, int points, int flag) {
-    if (!validId(id)) return 0;
+    // Without an open registry there is no game directory: the files would land in the
+    // working directory.
+    if (!registry.isOpen || !validId(id)) return 0;
     if (isItemRegistered(id)) return 0;
     // The budget bounds what registration raises: the points of all registered items.
     if (int64_t(registry.summary.totalPoints) + points > pointsBudget) return 0;

@@ -107,11 +107,33 @@ SDL_Surface* loadKeyedBitmap(const unsigned char* bytes, int size, SDL_Surface* 
     return image;
 }
 
+// Rendering sizes its surface from the font's line height and glyph boxes; a damaged font
+// can declare any of them, so only a font whose every Latin-1 glyph fits a small pixel font
+// is kept.
+static bool smallPixelFont(TTF_Font* font) {
+    const int limit = 64;
+    int height = TTF_FontHeight(font);
+    if (height < 1 || height > limit) return false;
+    for (Uint16 c = 32; c <= 255; ++c) {
+        int minX, maxX, minY, maxY, advance;
+        if (c > 126 && c < 161) continue; // control codes the texts never hold
+        if (TTF_GlyphMetrics(font, c, &minX, &maxX, &minY, &maxY, &advance) != 0) continue;
+        for (int v : {minX, maxX, minY, maxY, advance})
+            if (v < -limit || v > limit) return false;
+    }
+    return true;
+}
+
 TTF_Font* openFontBytes(const unsigned char* bytes, int size) {
     if (!TTF_WasInit() && TTF_Init() < 0) return nullptr;
     SDL_RWops* stream = streamOver(bytes, size);
     if (!stream) return nullptr;
-    return TTF_OpenFontRW(stream, 1, 8);
+    TTF_Font* font = TTF_OpenFontRW(stream, 1, 8);
+    if (font && !smallPixelFont(font)) {
+        TTF_CloseFont(font);
+        return nullptr;
+    }
+    return font;
 }
 
 static void freeImages() {

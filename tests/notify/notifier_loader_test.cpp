@@ -65,3 +65,24 @@ TEST(NotifierBitmap, SoundImagesOfEveryDepthLoad) {
               nullptr);
     SDL_FreeSurface(image);
 }
+
+TEST(NotifierFont, AFontOfNonsenseSizesIsRefused) {
+    std::string font(reinterpret_cast<const char*>(notifierFontBytes), notifierFontBytesCount);
+    auto open = [](const std::string& b) {
+        return openFontBytes(reinterpret_cast<const unsigned char*>(b.data()),
+                             static_cast<int>(b.size()));
+    };
+    TTF_Font* sound = open(font);
+    ASSERT_NE(sound, nullptr);
+    TTF_CloseFont(sound);
+    // An ascender of 28672 units in "hhea" makes lines some 230 pixels tall.
+    for (size_t entry = 12; entry + 16 <= font.size(); entry += 16) {
+        if (font.compare(entry, 4, "hhea") != 0) continue;
+        size_t at = 0;
+        for (int i = 8; i < 12; ++i)
+            at = at << 8 | static_cast<unsigned char>(font[entry + i]);
+        font[at + 4] = 0x70, font[at + 5] = 0;
+        break;
+    }
+    EXPECT_EQ(open(font), nullptr);
+}
