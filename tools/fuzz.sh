@@ -1,0 +1,121 @@
+#!/bin/bash
+# Builds the libFuzzer targets (clang, in build-fuzz/) and runs each for SECONDS, two at a
+# time, from seeds made out of the game's own files. Prints one line per target; a crash's
+# input is kept in build-fuzz/crashes/TARGET/ and makes the script exit non-zero.
+set -eu
+cd "$(dirname "$0")/.."
+
+usage() {
+    echo "usage: $0 SECONDS   (run each fuzz target for SECONDS seconds)" >&2
+    exit 2
+}
+[ $# -eq 1 ] || usage
+case "$1" in '' | *[!0-9]*) usage ;; esac
+SECONDS_EACH=$1
+[ "$SECONDS_EACH" -ge 1 ] || usage
+
+./tools/install-deps.sh >&2
+
+# clang with its run-time libraries (libFuzzer and the sanitizers), only when missing.
+missing=""
+for p in clang libclang-rt-14-dev; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -eq 0 ]; then
+        SUDO=""
+    elif command -v sudo >/dev/null 2>&1; then
+        SUDO="sudo"
+    else
+        echo "fuzz: missing packages:$missing; not root and no sudo, install them by hand" >&2
+        exit 1
+    fi
+    echo "fuzz: installing missing Debian packages:$missing" >&2
+    export DEBIAN_FRONTEND=noninteractive
+    # shellcheck disable=SC2086
+    if ! { $SUDO apt-get update -q && $SUDO apt-get install -y -q --no-install-recommends $missing; } >&2; then
+        echo "fuzz: apt-get install failed for:$missing" >&2
+        exit 1
+    fi
+fi
+
+OUT="$PWD/build-fuzz" # absolute: the targets change into their scratch trees
+BUILD=$OUT/cmake
+TARGETS="lang profile items descriptions baselang results bmp bitmap font"
+mkdir -p "$OUT/logs"
+
+echo "fuzz: building the targets in $BUILD (log: $OUT/logs/build.log)" >&2
+if ! { cmake -S . -B "$BUILD" -DCMAKE_CXX_COMPILER=clang++ -DVESPERALIA_FUZZ=ON -DWERROR=ON &&
+    cmake --build "$BUILD" -j2 --target fuzz_all; } >"$OUT/logs/build.log" 2>&1; then
+    echo "fuzz: the build failed; see $OUT/logs/build.log" >&2
+    exit 1
+fi
+
+# Seeds: the language files, the images, the Notifier's art, and a registry made by the
+# game's registration in a scratch base, written afresh at every run.
+rm -rf "$OUT/seeds"
+if ! ASAN_OPTIONS=detect_leaks=0 "$BUILD/fuzz_seeds" "$OUT/seeds" "$OUT/seed-registry" \
+    >"$OUT/logs/seeds.log" 2>&1; then
+    echo "fuzz: making the seeds failed; see $OUT/logs/seeds.log" >&2
+    exit 1
+fi
+
+if [ -w /dev/shm ]; then SCRATCH_ROOT=/dev/shm; else SCRATCH_ROOT=${TMPDIR:-/tmp}; fi
+
+# Runs one target for the whole time, starting it again after a crash; leaves
+# "executions crashes" in $OUT/logs/TARGET.result.
+run_target() {
+    name=$1
+    crashes="$OUT/crashes/$name"
+    log="$OUT/logs/$name.log"
+    scratch="$SCRATCH_ROOT/vesperalia-fuzz-$name-$$"
+    rm -rf "$crashes"
+    mkdir -p "$crashes" "$OUT/corpus/$name"
+    : >"$log"
+    executions=0
+    start=$(date +%s)
+    while :; do
+        left=$((SECONDS_EACH - ($(date +%s) - start)))
+        [ "$left" -ge 1 ] || break
+        VESPERALIA_FUZZ_SCRATCH="$scratch" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+            "$BUILD/fuzz_$name" -max_total_time="$left" -timeout=25 -print_final_stats=1 \
+            -artifact_prefix="$crashes/" "$OUT/corpus/$name" "$OUT/seeds/$name" \
+            >>"$log" 2>&1 || true
+        runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*$')
+        executions=$((executions + ${runs:-0}))
+        # Count each run's stats once.
+        sed -i 's/stat::number_of_executed_units:/counted executed units:/' "$log"
+        if [ -z "$(ls -A "$crashes")" ]; then break; fi
+        [ "$(ls -A "$crashes" | wc -l)" -lt 20 ] || break
+    done
+    rm -rf "$scratch"
+    echo "$executions $(ls -A "$crashes" | wc -l)" >"$OUT/logs/$name.result"
+}
+
+echo "fuzz: running each target for $SECONDS_EACH s, two at a time (logs: $OUT/logs/)" >&2
+set -- $TARGETS
+while [ $# -gt 0 ]; do
+    run_target "$1" &
+    first=$!
+    if [ $# -gt 1 ]; then
+        run_target "$2" &
+        second=$!
+        wait "$second" || true
+        shift
+    fi
+    wait "$first" || true
+    shift
+done
+
+status=0
+for name in $TARGETS; do
+    read -r executions crashes <"$OUT/logs/$name.result"
+    echo "$name: $executions executions, $crashes crashes"
+    if [ "$crashes" -gt 0 ]; then
+        echo "fuzz: $name crashed; inputs in $OUT/crashes/$name/, output in $OUT/logs/$name.log" >&2
+        status=1
+    fi
+done
+exit $status
