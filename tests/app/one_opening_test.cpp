@@ -116,13 +116,14 @@ std::string twoCoffinsInOneFrame(unsigned seed) {
 }
 
 TEST(OneOpeningPerFrameTest, SpaceOnTheTargetPlusAReleaseOffTheBoardScores) {
-    GTEST_FLAG_SET(death_test_style, "fast");
+    // Written so that GoogleTest 1.10 (Debian 11, the arm64 build) takes it too.
+    ::testing::GTEST_FLAG(death_test_style) = "fast";
     for (unsigned seed : {3u, 17u})
         inChild(spaceOnTargetThenReleaseOffTheBoard, seed);
 }
 
 TEST(OneOpeningPerFrameTest, TwoCoffinsClickedInOneFrameOnlyTheFirstOpens) {
-    GTEST_FLAG_SET(death_test_style, "fast");
+    ::testing::GTEST_FLAG(death_test_style) = "fast";
     for (unsigned seed : {4u, 5u, 10u, 11u}) // both orders
         inChild(twoCoffinsInOneFrame, seed);
 }
@@ -143,7 +144,7 @@ std::string computerWithNothingLeftInItsInterval(unsigned seed) {
 }
 
 TEST(OneOpeningPerFrameTest, ComputerNeverSpinsWithoutACoffinToPick) {
-    GTEST_FLAG_SET(death_test_style, "fast");
+    ::testing::GTEST_FLAG(death_test_style) = "fast";
     inChild(computerWithNothingLeftInItsInterval, 7);
 }
 
