@@ -93,6 +93,10 @@ void alarmHandler(int) {
         msg[n++] = digits[--d];
     msg[n++] = '\n';
     ssize_t w = write(2, msg, n);
+    static const char kept[] = "soak: the registry is kept in ";
+    w = write(2, kept, sizeof kept - 1);
+    w = write(2, scratchRoot.c_str(), scratchRoot.size()); // set before the first frame
+    w = write(2, "\n", 1);
     (void)w;
     _exit(3);
 }
@@ -219,7 +223,7 @@ bool openable(int cell) {
 // An openable coffin: the target now and then, else one the hints leave possible, else any.
 int chooseCell() {
     int target = targetIndex();
-    if (chance(0.3) && openable(target)) return target;
+    if (chance(0.45) && openable(target)) return target;
     int low = -1, high = 100; // what the hints on the board still allow
     for (int c = 0; c < 100; ++c) {
         if (cellStateAt(c) == HintHigher && c > low) low = c;
@@ -547,10 +551,6 @@ std::string le32s(std::initializer_list<int32_t> values) {
     return s;
 }
 
-bool readAll(const std::string& path, std::string& bytes) {
-    return readWholeFile(path, bytes);
-}
-
 std::vector<std::string> listDir(const std::string& dir) {
     std::vector<std::string> names;
     DIR* d = opendir(dir.c_str());
@@ -566,7 +566,7 @@ bool resultsWritten = false;
 void checkRegistry() {
     const ExpRegistry& r = registry;
     std::string bytes;
-    if (!readAll(r.gameDir + "exp.dat", bytes))
+    if (!readWholeFile(r.gameDir + "exp.dat", bytes))
         violation("exp.dat", "exp.dat cannot be read");
     else {
         std::string expect;
@@ -578,7 +578,7 @@ void checkRegistry() {
         else if (bytes != expect)
             violation("exp.dat", "exp.dat differs from the items in memory");
     }
-    if (!readAll(r.gameDir + "exp.summary", bytes))
+    if (!readWholeFile(r.gameDir + "exp.summary", bytes))
         violation("summary", "exp.summary cannot be read");
     else {
         const ExpSummary& s = r.summary;
@@ -606,14 +606,14 @@ void checkRegistry() {
             if (name.size() > 5 && name[0] == '.' && name.compare(name.size() - 4, 4, ".tmp") == 0)
                 violation("temporary", "temporary file left behind: " + dir + name);
             if (dir == r.gameDir && name.rfind("exp.desc.", 0) == 0) {
-                if (!readAll(dir + name, bytes) || bytes.size() % 128 != 0)
+                if (!readWholeFile(dir + name, bytes) || bytes.size() % 128 != 0)
                     violation("descriptions", name + " is " + std::to_string(bytes.size()) +
                                                   " bytes, not a multiple of 128");
             }
         }
     }
     // results.dat: absent until the first win against the computer, then the counters.
-    if (readAll(resultsPath(), bytes)) {
+    if (readWholeFile(resultsPath(), bytes)) {
         if (bytes != le32s({game.shortMatchWins, game.mediumMatchWins, game.longMatchWins}))
             violation("results", "results.dat (" + std::to_string(bytes.size()) +
                                      " bytes) differs from the Results counters");
@@ -676,6 +676,7 @@ struct MatchTrack {
     bool findPending = false;
     long findFrame = 0;
     int computerIdle = 0;
+    long stallFrame = -1; // frame of a reported stall, -1 when none
     long maxGap = 0;
 };
 MatchTrack track;
@@ -692,6 +693,7 @@ void beginMatch() {
     track.matchEndFrame = -1;
     track.findPending = false;
     track.computerIdle = 0;
+    track.stallFrame = -1;
     ++matchNumber;
     if (game.gameMode == 1) ++pvcMatches;
     reportedThisMatch.clear();
@@ -837,6 +839,7 @@ void checkFrame(const Snapshot& before, const Prediction& p, bool forced) {
         violation("stall", "no opening for " + std::to_string(frameNumber - track.lastOpening) +
                                " frames (at most " + std::to_string(kOpeningGap) + ")");
         dropAtFrame = 0; // give the match up and go on
+        if (track.stallFrame < 0) track.stallFrame = frameNumber;
     }
     if (track.matchEndFrame >= 0 && frameNumber - track.matchEndFrame > kMatchEndFrames)
         violation("match end", "the match-end screen did not return to the title in time");
@@ -918,6 +921,13 @@ int main(int argc, char** argv) {
     bool stopped = false;
     while (matchesEnded < wanted || track.inMatch) {
         long matchFrame = track.inMatch ? frameNumber - track.startFrame : 0;
+        // A stalled match that cannot even be given up is stuck for good.
+        if (track.inMatch && track.stallFrame >= 0 &&
+            frameNumber - track.stallFrame > kOpeningGap + kMatchEndFrames) {
+            violation("stuck", "the stalled match could not be given up");
+            stopped = true;
+            break;
+        }
         if (track.inMatch && matchFrame > matchFrameBound(track.wins)) {
             violation("bound", "the match did not end within " +
                                    std::to_string(matchFrameBound(track.wins)) + " frames");
