@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
+#include <sys/resource.h>
 
 #include "app/frame_loop.h"
 #include "game/frame_values.h"
@@ -11,8 +11,8 @@
 #include "tests/test_support.h"
 
 // Several game inputs in one frame: only the first opening of a frame counts, and the
-// round still ends as it should. Each case runs in a child process under an alarm, so a
-// freeze fails the test instead of hanging it.
+// round still ends as it should. Each case runs in a child process under a processor-time limit, so
+// a freeze fails the test instead of hanging it.
 namespace {
 
 void push(const SDL_Event& e) {
@@ -78,7 +78,12 @@ std::string finishTheRound(int scoredBefore) {
 void inChild(std::string (*body)(unsigned), unsigned seed) {
     EXPECT_EXIT(
         {
-            alarm(20); // a healthy case takes well under a second
+            // A freeze spins: the limit ends it (SIGKILL at the hard limit). A healthy case
+            // needs under a second here, and far less than the limit under emulation.
+            rlimit cpu;
+            cpu.rlim_cur = 40;
+            cpu.rlim_max = 45;
+            setrlimit(RLIMIT_CPU, &cpu);
             std::string failure = body(seed);
             if (!failure.empty()) std::fprintf(stderr, "%s\n", failure.c_str());
             std::_Exit(failure.empty() ? 0 : 1);

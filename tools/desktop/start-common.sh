@@ -44,7 +44,10 @@ vesperalia_first_profile() {
     vesperalia_user=${USER:-}
     [ -n "$vesperalia_user" ] || vesperalia_user=$(id -un 2>/dev/null) || vesperalia_user=
     [ -n "$vesperalia_user" ] || vesperalia_user=Player
-    if ! "$1" --base "$2" create "$vesperalia_user" "$(vesperalia_locale_language "$3")"; then
+    vesperalia_lang=$(vesperalia_locale_language "$3")
+    # A user name the registry cannot hold (outside Latin-1) gives way to "Player".
+    if ! "$1" --base "$2" create "$vesperalia_user" "$vesperalia_lang" 2>/dev/null &&
+        ! "$1" --base "$2" create Player "$vesperalia_lang"; then
         echo "$4: no first profile was made; the game starts without achievements" >&2
     fi
     return 0
