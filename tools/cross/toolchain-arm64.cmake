@@ -7,6 +7,8 @@ set(VESPERALIA_CROSS_ARCH arm64)
 set(VESPERALIA_CROSS_TRIPLET aarch64-linux-gnu)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(VESPERALIA_CROSS_QEMU qemu-aarch64-static)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libstdc++ -static-libgcc")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libstdc++ -static-libgcc")
+set(VESPERALIA_CROSS_LINK_FLAGS "-static-libstdc++ -static-libgcc")
+# Those static libraries were made for Debian 12's glibc; what they call beyond glibc 2.31
+# comes from this source, compiled into every program at its link.
+set(CMAKE_CXX_STANDARD_LIBRARIES_INIT "${CMAKE_CURRENT_LIST_DIR}/glibc-2.31-compat.cpp")
 include(${CMAKE_CURRENT_LIST_DIR}/cross-common.cmake)

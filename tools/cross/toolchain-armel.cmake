@@ -6,6 +6,5 @@ set(VESPERALIA_CROSS_TRIPLET arm-linux-gnueabi)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(VESPERALIA_CROSS_QEMU qemu-arm-static)
 # Debian's armel defaults, spelled out so that the target does not depend on them.
-set(CMAKE_C_FLAGS_INIT "-march=armv5te -mfloat-abi=soft")
-set(CMAKE_CXX_FLAGS_INIT "-march=armv5te -mfloat-abi=soft")
+set(VESPERALIA_CROSS_FLAGS "-march=armv5te -mfloat-abi=soft")
 include(${CMAKE_CURRENT_LIST_DIR}/cross-common.cmake)
