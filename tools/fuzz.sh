@@ -14,32 +14,9 @@ case "$1" in '' | *[!0-9]*) usage ;; esac
 SECONDS_EACH=$1
 [ "$SECONDS_EACH" -ge 1 ] || usage
 
-./tools/install-deps.sh >&2
-
-# clang with its run-time libraries (libFuzzer and the sanitizers), only when missing.
-missing=""
-for p in clang libclang-rt-14-dev; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then
-        SUDO=""
-    elif command -v sudo >/dev/null 2>&1; then
-        SUDO="sudo"
-    else
-        echo "fuzz: missing packages:$missing; not root and no sudo, install them by hand" >&2
-        exit 1
-    fi
-    echo "fuzz: installing missing Debian packages:$missing" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    # shellcheck disable=SC2086
-    if ! { $SUDO apt-get update -q && $SUDO apt-get install -y -q --no-install-recommends $missing; } >&2; then
-        echo "fuzz: apt-get install failed for:$missing" >&2
-        exit 1
-    fi
-fi
+# The build's packages, and clang with its run-time libraries (libFuzzer and the
+# sanitizers); only the missing ones are installed.
+./tools/install-deps.sh clang libclang-rt-14-dev >&2
 
 OUT="$PWD/build-fuzz" # absolute: the targets change into their scratch trees
 BUILD=$OUT/cmake

@@ -1,10 +1,11 @@
 #!/bin/sh
 # Installs the Debian packages that building, playing and testing Vesperalia
 # need, and only those that are missing. Runs apt-get through sudo when not root.
+# Scripts that need more (cross compilers, clang) name those as arguments.
 set -eu
 
 PACKAGES="cmake g++ make pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev
-libsdl-mixer1.2-dev libgtest-dev python3 python3-pil python3-fonttools xvfb xauth"
+libsdl-mixer1.2-dev libgtest-dev python3 python3-pil python3-fonttools xvfb xauth $*"
 
 missing=""
 for p in $PACKAGES; do
@@ -35,7 +36,8 @@ if ! $SUDO apt-get update -q; then
     exit 1
 fi
 # shellcheck disable=SC2086
-if ! $SUDO apt-get install -y -q --no-install-recommends $missing; then
+# Another apt run on the machine holds the lock for a while at most: wait for it.
+if ! $SUDO apt-get install -y -q --no-install-recommends -o DPkg::Lock::Timeout=600 $missing; then
     echo "install-deps: apt-get install failed for:$missing" >&2
     exit 1
 fi

@@ -44,27 +44,11 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 started=$(date +%s)
 
-# Debian packages: the native build's (install-deps.sh), and the cross compilers,
-# emulator and archivers; only the missing ones are installed.
-./tools/install-deps.sh >/dev/null
-missing=""
-for p in zip unzip qemu-user-static g++-aarch64-linux-gnu g++-arm-linux-gnueabi \
-    binutils-aarch64-linux-gnu binutils-arm-linux-gnueabi python3-pil; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null 2>&1 || die "missing packages:$missing (not root and no sudo)"
-        sudo=sudo
-    fi
-    say "installing missing Debian packages:$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -q >/dev/null || die "apt-get update failed"
-    # shellcheck disable=SC2086
-    $sudo apt-get install -y -q --no-install-recommends $missing >/dev/null ||
-        die "apt-get install failed for:$missing"
-fi
+# Debian packages: the native build's, and the cross compilers, emulator and archivers;
+# only the missing ones are installed.
+./tools/install-deps.sh zip unzip qemu-user-static g++-aarch64-linux-gnu g++-arm-linux-gnueabi \
+    binutils-aarch64-linux-gnu binutils-arm-linux-gnueabi >/dev/null ||
+    die "cannot install the Debian packages packaging needs"
 
 if [ -z "$toolchain" ]; then
     toolchain=$root/tools/cross/toolchain-$arch.cmake
