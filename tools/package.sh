@@ -71,6 +71,8 @@ cross_build() { # DIR TARGETS...
     local dir=$1
     shift
     local log=$dir.log
+    # Configured afresh each time: the toolchain file's flags only reach a new cache.
+    rm -f "$dir/CMakeCache.txt"
     if ! CXXFLAGS="${cross_cxxflags:-}" cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DVESPERALIA_PLATFORM="$target" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_PROJECT_INCLUDE="$root/tools/package/sysroot.cmake" \
@@ -138,11 +140,6 @@ copy_game_files() { # DEST
 release_date=$(git -C "$root" log -1 --format=%cd --date=format:%Y%m%d 2>/dev/null || date +%Y%m%d)
 
 package_handheld() {
-    # The system root's glibc before the cross compiler's own newer one, which the linker
-    # would otherwise take for -lc beside the system root's libpthread.
-    if [ -n "$default_sysroot" ]; then
-        cmake_extra=("-DCMAKE_EXE_LINKER_FLAGS=-static-libstdc++ -static-libgcc -L$default_sysroot/lib/$triplet -L$default_sysroot/usr/lib/$triplet")
-    fi
     say "building the aarch64 game and profile tool in ${build#$root/}/cross"
     cross_build "$build/cross" vesperalia vesperalia-profile
     local sysroot strip

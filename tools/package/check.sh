@@ -21,6 +21,11 @@ done
 [ -n "$zip" ] && [ -f "$zip" ] || { echo "check: usage: check.sh ZIP [--sysroot DIR] [--seconds N] (no such zip: '$zip')" >&2; exit 2; }
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "check: --seconds takes a whole number" >&2; exit 2; }
 zip=$(cd "$(dirname "$zip")" && pwd)/$(basename "$zip")
+# The emulated runs change directory: the system root must not be relative.
+if [ -n "$sysroot" ]; then
+    [ -d "$sysroot" ] || { echo "check: no system root at $sysroot" >&2; exit 2; }
+    sysroot=$(cd "$sysroot" && pwd)
+fi
 
 failures=0
 fail() { echo "check: FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -255,7 +260,8 @@ EOF
     chmod +x "$game/vesperalia.qemu" "$game/vesperalia-profile.qemu"
     # A German firmware: the profile takes "de" when lang/ carries it.
     local want_lang=en
-    language_names $dir | grep -qx de && want_lang=de
+    # grep reads to the end: with -q it may stop early, and pipefail would count that.
+    language_names "$dir" | grep -x de >/dev/null && want_lang=de
     env -i PATH="$PATH" HOME="$work" XDG_DATA_HOME="$xdg" LANG=de_DE.UTF-8 \
         SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
         bash "$unpacked/Vesperalia.sh" >"$work/launcher.out" 2>&1 </dev/null
