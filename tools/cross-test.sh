@@ -4,6 +4,7 @@
 # compiler and runs the whole suite under qemu-user. armel: ARMv5TE soft-float against
 # Debian 12, the GP2X family's platform code. arm64: today's handhelds' platform code
 # against Debian 11 (glibc 2.31), checked to need nothing newer from the firmware.
+# Then it makes that architecture's package with tools/package.sh, which checks it.
 # Everything goes into build-cross/ARCH/ (sysroot/ from tools/cross/make-sysroot.sh, build/).
 set -eu
 cd "$(dirname "$0")/.."
@@ -22,41 +23,23 @@ armel)
     triplet=arm-linux-gnueabi
     qemu="qemu-arm-static"
     platform=gp2x
+    package=gp2x
     ;;
 arm64)
     triplet=aarch64-linux-gnu
     qemu="qemu-aarch64-static"
     platform=handheld
+    package=handheld
     ;;
 *) fail "usage: tools/cross-test.sh armel|arm64" ;;
 esac
 build=$root/build-cross/$arch/build
 jobs=${CROSS_TEST_JOBS:-2}
 
-# Host tools (cmake, Debian's python3 for the generated-files check), then the cross
-# compiler and qemu-user, each only when missing.
-./tools/install-deps.sh
-missing=""
-for p in "g++-$triplet" qemu-user-static debian-archive-keyring; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then
-        SUDO=""
-    elif command -v sudo >/dev/null 2>&1; then
-        SUDO="sudo"
-    else
-        fail "missing packages:$missing; not root and no sudo available, install them by hand"
-    fi
-    say "installing missing Debian packages:$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -q || fail "apt-get update failed"
-    # shellcheck disable=SC2086
-    $SUDO apt-get install -y -q --no-install-recommends -o DPkg::Lock::Timeout=600 $missing ||
-        fail "apt-get install failed for:$missing"
-fi
+# Host tools (cmake, Debian's python3 for the generated-files check), the cross compiler
+# and qemu-user, each only when missing.
+./tools/install-deps.sh "g++-$triplet" qemu-user-static debian-archive-keyring ||
+    fail "the Debian packages the $arch build needs could not be installed"
 
 ./tools/cross/make-sysroot.sh "$arch" || fail "the $arch sysroot could not be made"
 
@@ -124,3 +107,8 @@ say "testing under $qemu"
 cd "$build"
 ctest -j"$jobs" --output-on-failure || fail "tests failed for $arch"
 say "all $arch tests passed"
+
+# The package this architecture makes, and its checks (unpacked, then run under qemu).
+cd "$root"
+say "making and checking the $package package"
+./tools/package.sh "$package" || fail "the $package package failed"
