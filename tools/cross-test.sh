@@ -46,12 +46,15 @@ jobs=${CROSS_TEST_JOBS:-2}
 say "configuring build-cross/$arch/build ($platform platform)"
 mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/tools/cross/toolchain-$arch.cmake" \
-    -DWERROR=ON -DVESPERALIA_PLATFORM="$platform" >"$build/configure.log" 2>&1 ||
+    -DWERROR=ON -DVESPERALIA_PLATFORM="$platform" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
+    >"$build/configure.log" 2>&1 ||
     {
         tail -n 30 "$build/configure.log" >&2
         fail "configuring the $arch build failed (log: build-cross/$arch/build/configure.log)"
     }
 
+# Built without debug information (nobody debugs under the emulator here): a quicker build.
 # The game, the profile tool, the test suite, and whatever program a registered test
 # runs; not the benchmark or the other tools the tests do not use. Tests registered as
 # whole programs (not the suite's own cases) are the long ones.
