@@ -24,7 +24,8 @@ TARGETS="lang profile items descriptions baselang results bmp bitmap font"
 mkdir -p "$OUT/logs"
 
 echo "fuzz: building the targets in $BUILD (log: $OUT/logs/build.log)" >&2
-if ! { cmake -S . -B "$BUILD" -DCMAKE_CXX_COMPILER=clang++ -DVESPERALIA_FUZZ=ON -DWERROR=ON &&
+if ! { cmake -S . -B "$BUILD" -DCMAKE_CXX_COMPILER=clang++ -DVESPERALIA_FUZZ=ON -DWERROR=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" &&
     cmake --build "$BUILD" -j2 --target fuzz_all; } >"$OUT/logs/build.log" 2>&1; then
     echo "fuzz: the build failed; see $OUT/logs/build.log" >&2
     exit 1
