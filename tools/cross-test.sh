@@ -48,6 +48,7 @@ mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/tools/cross/toolchain-$arch.cmake" \
     -DWERROR=ON -DVESPERALIA_PLATFORM="$platform" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
+    -DVESPERALIA_SOAK_MATCHES=20 \
     >"$build/configure.log" 2>&1 ||
     {
         tail -n 30 "$build/configure.log" >&2
@@ -55,6 +56,7 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/tools/cross/toolchain
     }
 
 # Built without debug information (nobody debugs under the emulator here): a quicker build.
+# The soak plays 20 matches under the emulator rather than the native suite's 50.
 # The game, the profile tool, the test suite, and whatever program a registered test
 # runs; not the benchmark or the other tools the tests do not use. Tests registered as
 # whole programs (not the suite's own cases) are the long ones.
