@@ -1,10 +1,16 @@
 #!/bin/sh
-# Builds Vesperalia and runs the whole test suite twice: once in a normal build
-# with warnings as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Checks the formatting, then builds Vesperalia and runs the whole test suite twice: once
+# in a normal build with warnings as errors, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -eu
 cd "$(dirname "$0")/.."
 
-./tools/install-deps.sh
+./tools/install-deps.sh clang-format
+
+echo "run-tests: checking the C++ formatting against .clang-format"
+# shellcheck disable=SC2046
+clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h') ||
+    { echo "run-tests: some files are not formatted (clang-format -i FILE)" >&2; exit 1; }
 
 run_suite() {
     dir="$1"
