@@ -25,6 +25,28 @@ void resetGame() {
     titleAnimation = TitleAnimation();
 }
 
+SDL_Event keyEvent(SDLKey sym, bool down) {
+    SDL_Event e = {};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.sym = sym;
+    return e;
+}
+
+SDL_Event clickEvent(int x, int y) {
+    SDL_Event e = {};
+    e.type = SDL_MOUSEBUTTONUP;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = static_cast<Uint16>(x);
+    e.button.y = static_cast<Uint16>(y);
+    return e;
+}
+
+void drainEvents() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+    }
+}
+
 Uint16 pixelAt(SDL_Surface* s, int x, int y) {
     return static_cast<Uint16*>(s->pixels)[y * (s->pitch / 2) + x];
 }

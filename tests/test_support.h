@@ -11,6 +11,11 @@ SDL_Surface* testScreen();
 void resetGame();
 // Pixel value of the 16-bit screen at (x, y).
 Uint16 pixelAt(SDL_Surface* s, int x, int y);
+// Input events as SDL delivers them.
+SDL_Event keyEvent(SDLKey sym, bool down = true);
+SDL_Event clickEvent(int x, int y); // left button released at window pixel (x, y)
+// Empties SDL's queue, so a case starts with no input left over from another.
+void drainEvents();
 // A fresh empty directory under /tmp, removed by the caller with removeTree.
 std::string makeTempDir();
 void removeTree(const std::string& dir);

@@ -13,9 +13,7 @@
 namespace {
 
 void pushKeyDown(SDLKey sym) {
-    SDL_Event e = {};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = sym;
+    SDL_Event e = keyEvent(sym);
     SDL_PushEvent(&e);
 }
 
@@ -23,9 +21,7 @@ void pushKeyDown(SDLKey sym) {
 void startPvcMatchOn(bool target) {
     testScreen();
     resetGame();
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-    }
+    drainEvents();
     std::srand(11);
     game.winsNeeded = 3;
     game.gameMode = 1;

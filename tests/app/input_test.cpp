@@ -8,10 +8,7 @@
 namespace {
 
 void key(SDLKey sym, bool down = true) {
-    SDL_Event e = {};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.keysym.sym = sym;
-    handleEvent(e);
+    handleEvent(keyEvent(sym, down));
 }
 
 void pad(int button, bool down = true) {
@@ -22,12 +19,7 @@ void pad(int button, bool down = true) {
 }
 
 void click(int x, int y) {
-    SDL_Event e = {};
-    e.type = SDL_MOUSEBUTTONUP;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.x = static_cast<Uint16>(x);
-    e.button.y = static_cast<Uint16>(y);
-    handleEvent(e);
+    handleEvent(clickEvent(x, y));
 }
 
 class InputTest : public ::testing::Test {

@@ -15,26 +15,15 @@
 // a freeze fails the test instead of hanging it.
 namespace {
 
-void push(const SDL_Event& e) {
-    SDL_PushEvent(const_cast<SDL_Event*>(&e));
-}
-
 void pushKey(SDLKey sym) {
-    SDL_Event e = {};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = sym;
-    push(e);
-    e.type = SDL_KEYUP;
-    push(e);
+    SDL_Event down = keyEvent(sym), up = keyEvent(sym, false);
+    SDL_PushEvent(&down);
+    SDL_PushEvent(&up);
 }
 
 void pushClick(int x, int y) {
-    SDL_Event e = {};
-    e.type = SDL_MOUSEBUTTONUP;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.x = static_cast<Uint16>(x);
-    e.button.y = static_cast<Uint16>(y);
-    push(e);
+    SDL_Event e = clickEvent(x, y);
+    SDL_PushEvent(&e);
 }
 
 void pushClickOnCell(int cell) {
@@ -45,9 +34,7 @@ void startPvcMatch(unsigned seed) {
     testScreen();
     resetGame();
     std::srand(seed);
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-    }
+    drainEvents();
     game.winsNeeded = 9; // the match goes on after the round
     game.gameMode = 1;
     game.screen = Play;
