@@ -16,3 +16,9 @@ endif()
 # The packages' screenshot: the game's own title screen, saved by the game's code.
 add_executable(vesperalia-screenshot ${CMAKE_SOURCE_DIR}/tools/screenshot/screenshot.cpp)
 target_link_libraries(vesperalia-screenshot PRIVATE vesperalia_core)
+
+# The handheld launcher's choice of the first profile's language, on a stand-in for the
+# package manager; a shell script, so it runs on the building machine in cross-builds too.
+enable_testing()
+add_test(NAME handheld_launcher_language
+  COMMAND sh ${CMAKE_SOURCE_DIR}/tools/package/check-launcher-language.sh ${CMAKE_SOURCE_DIR})

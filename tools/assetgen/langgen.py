@@ -1,12 +1,12 @@
 """Language files: UTF-8 sources in texts/ become Latin-1, CR LF files in
 lang/, after checking that every text fits where the game shows it."""
 
+import glob
 import os
 
 from .common import TEXTS_DIR, SourceError, read_lines
 from .glyphs import text_width
 
-SOURCES = ("english", "spanish", "german")
 NAME_BYTES = 20
 TEXT_BYTES = 100
 WRAP = 48                 # the Notifier wraps a body at this many characters
@@ -84,10 +84,16 @@ def check(path, header, texts, game_glyphs, notice_glyphs):
 
 
 def build(files, game_glyphs, notice_glyphs):
-    for name in SOURCES:
-        path = os.path.join(TEXTS_DIR, name + ".txt")
+    # Every source is a language: texts/NAME.txt becomes lang/NAME.
+    codes = {}
+    for path in sorted(glob.glob(os.path.join(TEXTS_DIR, "*.txt"))):
+        name = os.path.basename(path)[:-len(".txt")]
         header, texts = parse(path)
         check(path, header, texts, game_glyphs, notice_glyphs)
+        # The game takes the first file it lists with a profile's code, so a code is one file's.
+        if header["@lang"] in codes:
+            raise SourceError(f"{path}: @lang {header['@lang']} is also {codes[header['@lang']]}'s")
+        codes[header["@lang"]] = path
         lines = ["@lang " + header["@lang"], "@author " + header["@author"]]
         lines += [f"@{n} {texts[n][0]}" for n in sorted(texts)]
         files["lang/" + name] = "".join(l + "\r\n" for l in lines).encode("latin-1")

@@ -89,9 +89,10 @@ fi
 # The locale's language, when lang/ carries it.
 common=$moved/libexec/vesperalia/start-common.sh
 lang_dir=$moved/share/vesperalia/lang
-for case in "LANG=de_DE.UTF-8:de" "LANG=C.UTF-8:en" "LANG=pt_BR.UTF-8:en" "LANG=es_MX:es" \
+for case in "LANG=de_DE.UTF-8:de" "LANG=C.UTF-8:en" "LANG=ja_JP.UTF-8:en" "LANG=es_MX:es" \
     "LANG=de_AT.UTF-8@euro:de" "LC_ALL=es_ES.UTF-8 LANG=de_DE.UTF-8:es" \
-    "LC_MESSAGES=de_DE LANG=es_ES:de" "LANG=:en"; do
+    "LC_MESSAGES=de_DE LANG=es_ES:de" "LANG=:en" "LANG=fr_FR.UTF-8:fr" "LANG=it_IT:it" \
+    "LANG=pt_PT.UTF-8:pt" "LANG=pt_BR.UTF-8:pt" "LANG=nl_NL.UTF-8:nl" "LANG=nl_BE:nl"; do
     # shellcheck disable=SC2086,SC2016 # settings split on purpose; $1 and $2 are the inner sh's
     got=$(clean_env ${case%:*} sh -c '. "$1"; vesperalia_locale_language "$2"' sh "$common" "$lang_dir")
     [ "$got" = "${case##*:}" ] || bad "locale ${case%:*} gave '$got', not '${case##*:}'"

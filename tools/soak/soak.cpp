@@ -891,8 +891,8 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     rng.seed(static_cast<std::mt19937::result_type>(seedUsed));
-    static const char* languages[3] = {"en", "es", "de"};
-    std::string base = makeRegistryBase(languages[seedUsed % 3]);
+    static const char* languages[] = {"en", "es", "de", "fr", "it", "pt", "nl"};
+    std::string base = makeRegistryBase(languages[seedUsed % std::size(languages)]);
     if (base.empty()) {
         std::fprintf(stderr, "soak: cannot make a scratch registry under /tmp\n");
         removeScratch();
