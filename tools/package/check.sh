@@ -283,7 +283,7 @@ get_controls() {
   ESUDO=""
   sdl_controllerconfig=""
 }
-pm_finish() { echo "pm_finish called"; }
+pm_finish() { echo called >"$work/pm_finish"; }
 EOF
     ln -s libs.aarch64 "$game/libs.qemu"
     # At the end of the bounded run the game gets a quit request (SIGTERM, which SDL turns
@@ -294,6 +294,7 @@ start=\$(date +%s)
 timeout --preserve-status -k 15 $seconds qemu-aarch64-static -L "$sysroot" ./vesperalia.aarch64 "\$@"
 echo "\$? \$((\$(date +%s) - start))" >"$work/game.status"
 echo "\$@" >"$work/game.args"
+echo "\${SDL12COMPAT_SCALE_METHOD:-}" >"$work/game.scaling"
 EOF
     cat >"$game/vesperalia-profile.qemu" <<EOF
 #!/bin/sh
@@ -307,9 +308,12 @@ EOF
     env -i PATH="$PATH" HOME="$work" XDG_DATA_HOME="$xdg" LANG=de_DE.UTF-8 \
         SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
         bash "$unpacked/Vesperalia.sh" >"$work/launcher.out" 2>&1 </dev/null
-    grep -q "pm_finish called" "$work/launcher.out" || fail "the launcher did not reach pm_finish: $(tail -n 3 "$work/launcher.out")"
+    # A file, not the launcher's output: that goes through tee, which may still be writing.
+    [ -f "$work/pm_finish" ] || fail "the launcher did not reach pm_finish: $(tail -n 3 "$work/launcher.out")"
     [ -f "$game/log.txt" ] || fail "the launcher wrote no log.txt"
     grep -qx -- "-fullscreen" "$work/game.args" 2>/dev/null || fail "the launcher did not pass -fullscreen"
+    # The layer blends when it scales the picture up unless told to keep pixels sharp.
+    grep -qx "nearest" "$work/game.scaling" 2>/dev/null || fail "the launcher does not set SDL12COMPAT_SCALE_METHOD=nearest (sharp pixels)"
     local status elapsed
     { read -r status elapsed <"$work/game.status"; } 2>/dev/null || status="none: never started" elapsed=0
     if [ "$elapsed" -lt "$seconds" ]; then
