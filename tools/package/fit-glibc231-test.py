@@ -11,15 +11,27 @@ import tempfile
 TOOL = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fit-glibc231.py")
 
 
-def elf_hash(name):
-    h = 0
-    for c in name.encode():
-        h = ((h << 4) + c) & 0xFFFFFFFF
-        g = h & 0xF0000000
-        if g:
-            h ^= g >> 24
-        h &= ~g & 0xFFFFFFFF
-    return h
+# The ELF hash of "GLIBC_2.17", as glibc and the linker write it.
+GLIBC_2_17_HASH = 0x06969197
+
+
+def version_hashes(path):
+    """The hash of every version a library requires."""
+    data = open(path, "rb").read()
+    shoff, shentsize, shnum = struct.unpack_from("<Q", data, 40)[0], 64, struct.unpack_from("<H", data, 60)[0]
+    out = []
+    for i in range(shnum):
+        kind, _, _, off, _, _, count = struct.unpack_from("<IQQQQII", data, shoff + shentsize * i + 4)
+        if kind != 0x6FFFFFFE:
+            continue
+        for _ in range(count):
+            _, cnt, _, aux, nxt = struct.unpack_from("<HHIII", data, off)
+            a = off + aux
+            for _ in range(cnt):
+                out.append(struct.unpack_from("<I", data, a)[0])
+                a += struct.unpack_from("<I", data, a + 12)[0]
+            off += nxt
+    return out
 
 
 def make_library(machine=183, symbols=(("memcpy", 2), ("dlopen", 3), ("dlsym", 3)),
@@ -45,7 +57,7 @@ def make_library(machine=183, symbols=(("memcpy", 2), ("dlopen", 3), ("dlsym", 3
     for i, (f, vs) in enumerate(versions):
         verneed += struct.pack("<HHIII", 1, len(vs), files[f], 16, 0 if i == len(versions) - 1 else 16 + 16 * len(vs))
         for k, (v, index) in enumerate(vs):
-            verneed += struct.pack("<IHHII", elf_hash(v), 0, index, version_names[v], 0 if k == len(vs) - 1 else 16)
+            verneed += struct.pack("<IHHII", GLIBC_2_17_HASH if v == "GLIBC_2.17" else 0, 0, index, version_names[v], 0 if k == len(vs) - 1 else 16)
 
     def align(n, a):
         return (n + a - 1) // a * a
@@ -134,6 +146,7 @@ def main():
             for sym, ver in (("dlopen", "GLIBC_2.17 (3)"), ("dlsym", "GLIBC_2.17 (3)"), ("memcpy", "GLIBC_2.17 (2)")):
                 expect(any(l.endswith(" %s@%s" % (sym, ver)) for l in text.splitlines()),
                        "%s is not %s" % (sym, ver))
+            expect(version_hashes(out) == [GLIBC_2_17_HASH] * 3, "version hashes %s" % version_hashes(out))
             # Already fitted: nothing left to do, copied as it is.
             again, out2 = run(tmp, open(out, "rb").read())
             expect(again.returncode == 0 and open(out2, "rb").read() == open(out, "rb").read(),
