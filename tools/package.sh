@@ -207,11 +207,20 @@ package_handheld() {
     strip=$(cache_value "$build/cross" CMAKE_STRIP)
     [ -d "$sysroot" ] || die "the toolchain names no system root (CMAKE_SYSROOT)"
 
-    say "building the screenshot program for this machine in ${build#$root/}/native"
-    if ! { cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release >"$build/native.log" 2>&1 &&
-        cmake --build "$build/native" -j2 --target vesperalia-screenshot >>"$build/native.log" 2>&1; }; then
-        die "building the screenshot program failed (log: ${build#$root/}/native.log)"
+    # The test command's build/ serves when it is a plain desktop build of this tree (brought
+    # up to date here); otherwise a build of its own.
+    local native=$build/native
+    if [ -f "$root/build/CMakeCache.txt" ] && [ "$(cache_value "$root/build" CMAKE_HOME_DIRECTORY)" = "$root" ] &&
+        [ -z "$(cache_value "$root/build" CMAKE_TOOLCHAIN_FILE)" ] && [ "$(cache_value "$root/build" SANITIZE)" != ON ] &&
+        case "$(cache_value "$root/build" VESPERALIA_PLATFORM)" in "" | desktop) true ;; *) false ;; esac; then
+        native=$root/build
+    else
+        cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release >"$build/native.log" 2>&1 ||
+            die "configuring the screenshot program failed (log: ${build#$root/}/native.log)"
     fi
+    say "building the screenshot program for this machine in ${native#$root/}"
+    cmake --build "$native" -j2 --target vesperalia-screenshot >>"$build/native.log" 2>&1 ||
+        die "building the screenshot program failed (log: ${build#$root/}/native.log)"
 
     rm -rf "$stage"
     local game=$stage/vesperalia
@@ -236,7 +245,7 @@ package_handheld() {
     bundle_sdl12_layer "$game/libs.aarch64" "$game/licenses"
     say "bundled $(($(echo "$libs" | wc -l) + 1)) libraries in libs.aarch64 ($(du -sh "$game/libs.aarch64" | cut -f1)), the SDL 1.2 layer among them"
 
-    (cd "$root" && "$build/native/vesperalia-screenshot" "$build/screenshot.bmp") ||
+    (cd "$root" && "$native/vesperalia-screenshot" "$build/screenshot.bmp") ||
         die "the screenshot program failed"
     /usr/bin/python3 -c 'import sys; from PIL import Image; Image.open(sys.argv[1]).convert("RGB").save(sys.argv[2], optimize=True)' \
         "$build/screenshot.bmp" "$game/screenshot.png" || die "cannot convert the screenshot to PNG"
