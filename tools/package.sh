@@ -5,7 +5,11 @@
 #   gp2x      dist/vesperalia-gp2x.zip: the folder vesperalia/ with the game, data/, lang/,
 #             the menu launcher vesperalia.gpe and its icon (GP2X family).
 #   handheld  dist/vesperalia-handheld.zip: the community package layout for today's
-#             aarch64 handhelds (Vesperalia.sh and vesperalia/).
+#             aarch64 handhelds (Vesperalia.sh and vesperalia/), with an SDL 1.2 layer
+#             over the firmware's SDL2 (Debian 12's sdl12-compat, made to load on glibc
+#             2.31 by tools/package/fit-glibc231.py); checked on a firmware-like root
+#             (tools/cross/make-firmware-root.sh).
+# Every bundled library goes with its Debian package's copyright file in licenses/.
 # FILE is a CMake toolchain file (default tools/cross/toolchain-armel.cmake for gp2x,
 # tools/cross/toolchain-arm64.cmake for handheld, whose system roots are made with
 # tools/cross/make-sysroot.sh when missing). Builds in build-pkg*/, writes only dist/.
@@ -133,6 +137,61 @@ bundle_libs() { # DEST SONAME=PATH...
     done
 }
 
+# The copyright file of the Debian package each library came from, in DEST/PACKAGE/,
+# and DEST/libraries.txt naming each library's package and version.
+bundle_licences() { # DEST PACKAGES-DIR SONAME=PATH...
+    local dest=$1 info=$2 lib real rel list pkg from
+    shift 2
+    mkdir -p "$dest"
+    for lib in "$@"; do
+        real=$(readlink -f "${lib#*=}")
+        rel=${real#"$(readlink -f "$info/..")"/}
+        list=$(grep -lxF "./$rel" "$info"/*.list || true)
+        list=${list%%$'\n'*}
+        [ -n "$list" ] || die "no Debian package in ${info#$root/} holds $rel: its licence is unknown"
+        pkg=$(basename "$list" .list)
+        from=$pkg
+        [ -f "$info/$from.copyright" ] || from=$(cat "$info/$pkg.copyright-in" 2>/dev/null || true)
+        [ -s "$info/$from.copyright" ] || die "no copyright file for the Debian package $pkg (${lib%%=*})"
+        mkdir -p "$dest/$pkg"
+        cp "$info/$from.copyright" "$dest/$pkg/copyright"
+        echo "${lib%%=*} $pkg $(cat "$info/$pkg.version" 2>/dev/null)" >>"$dest/libraries.txt"
+    done
+}
+
+# The SDL 1.2 layer over SDL2 for firmwares that have SDL2 only: libSDL-1.2.so.0 from
+# Debian 12's arm64 libsdl1.2-compat, its libdl calls moved to where glibc 2.31 has them.
+# Downloaded once into build-cross/arm64/layer/.
+bundle_sdl12_layer() { # LIBDIR LICENCES
+    local layer=$root/build-cross/arm64/layer deb
+    deb=$(ls "$layer"/apt/cache/archives/libsdl1.2-compat_*_arm64.deb 2>/dev/null | head -n 1 || true)
+    if [ -z "$deb" ]; then
+        say "downloading Debian 12's arm64 libsdl1.2-compat into build-cross/arm64/layer"
+        (
+            fail() { die "$@"; }
+            # shellcheck source=tools/cross/private-apt.sh
+            . "$root/tools/cross/private-apt.sh"
+            private_apt_setup "$layer/apt" arm64 bookworm >/dev/null
+            cd "$layer/apt/cache/archives" && private_apt "$layer/apt" download libsdl1.2-compat \
+                >"$layer/apt/log/download.log" 2>&1
+        ) || die "cannot download libsdl1.2-compat (see build-cross/arm64/layer/apt/log/download.log)"
+        deb=$(ls "$layer"/apt/cache/archives/libsdl1.2-compat_*_arm64.deb 2>/dev/null | head -n 1 || true)
+        [ -n "$deb" ] || die "apt-get download left no libsdl1.2-compat package"
+    fi
+    rm -rf "$layer/unpacked"
+    mkdir -p "$layer/unpacked"
+    dpkg-deb -x "$deb" "$layer/unpacked" || die "cannot unpack $(basename "$deb")"
+    local lib
+    lib=$(find "$layer/unpacked" -name 'libSDL-1.2.so.0' | head -n 1)
+    [ -n "$lib" ] || die "$(basename "$deb") holds no libSDL-1.2.so.0"
+    /usr/bin/python3 "$root/tools/package/fit-glibc231.py" "$lib" "$1/libSDL-1.2.so.0" >/dev/null ||
+        die "the SDL 1.2 layer cannot be made to load on glibc 2.31 (see above)"
+    mkdir -p "$2/libsdl1.2-compat"
+    cp "$layer/unpacked/usr/share/doc/libsdl1.2-compat/copyright" "$2/libsdl1.2-compat/copyright" ||
+        die "$(basename "$deb") holds no copyright file"
+    echo "libSDL-1.2.so.0 libsdl1.2-compat $(dpkg-deb -f "$deb" Version) (Debian 12, for glibc 2.31)" >>"$2/libraries.txt"
+}
+
 copy_game_files() { # DEST
     cp -r "$root/data" "$root/lang" "$1/"
 }
@@ -140,18 +199,28 @@ copy_game_files() { # DEST
 release_date=$(git -C "$root" log -1 --format=%cd --date=format:%Y%m%d 2>/dev/null || date +%Y%m%d)
 
 package_handheld() {
-    say "building the aarch64 game and profile tool in ${build#$root/}/cross"
-    cross_build "$build/cross" vesperalia vesperalia-profile
+    say "building the aarch64 game, profile tool and screenshot program in ${build#$root/}/cross"
+    cross_build "$build/cross" vesperalia vesperalia-profile vesperalia-screenshot
+    ./tools/cross/make-firmware-root.sh >/dev/null || die "cannot make the firmware-like root for the check"
     local sysroot strip
     sysroot=$(cat "$build/cross/vesperalia-sysroot.txt")
     strip=$(cache_value "$build/cross" CMAKE_STRIP)
     [ -d "$sysroot" ] || die "the toolchain names no system root (CMAKE_SYSROOT)"
 
-    say "building the screenshot program for this machine in ${build#$root/}/native"
-    if ! { cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release >"$build/native.log" 2>&1 &&
-        cmake --build "$build/native" -j2 --target vesperalia-screenshot >>"$build/native.log" 2>&1; }; then
-        die "building the screenshot program failed (log: ${build#$root/}/native.log)"
+    # The test command's build/ serves when it is a plain desktop build of this tree (brought
+    # up to date here); otherwise a build of its own.
+    local native=$build/native
+    if [ -f "$root/build/CMakeCache.txt" ] && [ "$(cache_value "$root/build" CMAKE_HOME_DIRECTORY)" = "$root" ] &&
+        [ -z "$(cache_value "$root/build" CMAKE_TOOLCHAIN_FILE)" ] && [ "$(cache_value "$root/build" SANITIZE)" != ON ] &&
+        case "$(cache_value "$root/build" VESPERALIA_PLATFORM)" in "" | desktop) true ;; *) false ;; esac; then
+        native=$root/build
+    else
+        cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release >"$build/native.log" 2>&1 ||
+            die "configuring the screenshot program failed (log: ${build#$root/}/native.log)"
     fi
+    say "building the screenshot program for this machine in ${native#$root/}"
+    cmake --build "$native" -j2 --target vesperalia-screenshot >>"$build/native.log" 2>&1 ||
+        die "building the screenshot program failed (log: ${build#$root/}/native.log)"
 
     rm -rf "$stage"
     local game=$stage/vesperalia
@@ -166,18 +235,24 @@ package_handheld() {
     sed "s/@RELEASEDATE@/$release_date/" "$root/tools/package/gameinfo.xml" >"$game/gameinfo.xml"
 
     local libs
-    libs=$(needed_closure "$sysroot" "libSDL-1.2.so.0" "$game/vesperalia.aarch64" "$game/vesperalia-profile.aarch64")
+    # SDL 1.2 is the layer, added below; SDL2 (which the sound libraries need as well) is
+    # the firmware's own, which knows the device's screen and pad.
+    libs=$(needed_closure "$sysroot" "libSDL-1.2.so.0 libSDL2-2.0.so.0" "$game/vesperalia.aarch64" "$game/vesperalia-profile.aarch64")
     # shellcheck disable=SC2086
     bundle_libs "$game/libs.aarch64" $libs
-    say "bundled $(echo "$libs" | wc -l) libraries in libs.aarch64 ($(du -sh "$game/libs.aarch64" | cut -f1))"
+    # shellcheck disable=SC2086
+    bundle_licences "$game/licenses" "$sysroot/.packages" $libs
+    bundle_sdl12_layer "$game/libs.aarch64" "$game/licenses"
+    say "bundled $(($(echo "$libs" | wc -l) + 1)) libraries in libs.aarch64 ($(du -sh "$game/libs.aarch64" | cut -f1)), the SDL 1.2 layer among them"
 
-    (cd "$root" && "$build/native/vesperalia-screenshot" "$build/screenshot.bmp") ||
+    (cd "$root" && "$native/vesperalia-screenshot" "$build/screenshot.bmp") ||
         die "the screenshot program failed"
     /usr/bin/python3 -c 'import sys; from PIL import Image; Image.open(sys.argv[1]).convert("RGB").save(sys.argv[2], optimize=True)' \
         "$build/screenshot.bmp" "$game/screenshot.png" || die "cannot convert the screenshot to PNG"
 
     make_zip dist/vesperalia-handheld.zip Vesperalia.sh vesperalia
-    ./tools/package/check.sh dist/vesperalia-handheld.zip --sysroot "$sysroot"
+    ./tools/package/check.sh dist/vesperalia-handheld.zip --sysroot "$root/build-cross/arm64/firmware-root" \
+        --screenshot-program "$build/cross/vesperalia-screenshot"
 }
 
 # Static archives for every library of the dynamic build, named by their sonames; prints
@@ -259,6 +334,8 @@ package_gp2x() {
     if [ -n "$libs" ]; then
         # shellcheck disable=SC2086
         bundle_libs "$game/lib" $libs
+        # shellcheck disable=SC2086
+        bundle_licences "$game/licenses" "$sysroot/.packages" $libs
         env='LD_LIBRARY_PATH=./lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} '
         say "bundled $(echo "$libs" | wc -l) libraries in lib/ ($(du -sh "$game/lib" | cut -f1))"
     fi

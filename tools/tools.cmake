@@ -9,6 +9,9 @@ if(VESPERALIA_ASSET_PYTHON)
   add_test(NAME generated_files_up_to_date
     COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tools/generate-assets.py --check
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+  # The packager's tool that makes the handheld package's SDL 1.2 layer load on glibc 2.31.
+  add_test(NAME fit_glibc231_tool
+    COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tools/package/fit-glibc231-test.py)
 else()
   message(WARNING "no /usr/bin/python3: the generated-files check is not run")
 endif()

@@ -1,7 +1,10 @@
 #!/bin/bash
 # Vesperalia launcher for the community package manager: finds the manager's control
 # folder, starts the pad-to-keys mapper and runs the game from its own folder, with the
-# achievement registry kept in the game folder (exp/).
+# achievement registry kept in the game folder (exp/). The game reads only the keys the
+# mapper sends (its pad events are ignored, so no press acts twice), whether or not the
+# firmware has the layer present its pad as a joystick; the mapper's hotkey with Start
+# ends it, and wins and achievements are on the card by then.
 
 XDG_DATA_HOME=${XDG_DATA_HOME:-$HOME/.local/share}
 
@@ -22,7 +25,10 @@ GAMEDIR="/$directory/ports/vesperalia"
 cd "$GAMEDIR" || exit 1
 > "$GAMEDIR/log.txt" && exec > >(tee "$GAMEDIR/log.txt") 2>&1
 
+# libs.* carries the SDL 1.2 layer over the firmware's SDL2; it scales the 320x240
+# picture to the screen smoothly unless told to keep the pixels sharp.
 export LD_LIBRARY_PATH="$GAMEDIR/libs.${DEVICE_ARCH}:$LD_LIBRARY_PATH"
+export SDL12COMPAT_SCALE_METHOD=nearest
 export VESPERALIA_EXP_BASE="$GAMEDIR/exp/"
 
 # The firmware's language as a two- or three-letter code (de_DE.UTF-8 gives de), when

@@ -1,17 +1,23 @@
 #!/bin/bash
-# Usage: tools/package/check.sh ZIP [--sysroot DIR] [--seconds N]
+# Usage: tools/package/check.sh ZIP [--sysroot DIR] [--seconds N] [--screenshot-program FILE]
 # Checks a package made by tools/package.sh: unpacks it under build-pkg-check/, checks
-# its layout, launchers, metadata and binaries, then runs the packaged game under
-# qemu-user (SDL's dummy drivers) for a bounded time and checks the achievement registry
-# it writes on its first run. Every failure is named; the exit status is 1 if any.
-# DIR is the target's system root for the emulator (default: build-cross/arm64/sysroot
-# or build-cross/armel/sysroot); N the seconds the game runs (default 20).
+# its layout, launchers, metadata, binaries and licences, then runs the packaged game
+# under qemu-user (SDL's dummy drivers) for a bounded time and checks the achievement
+# registry it writes on its first run. Every failure is named; the exit status is 1 if any.
+# DIR is the system root for the emulator: for the handheld package a firmware-like one
+# without SDL 1.2 (default: build-cross/arm64/firmware-root, made by
+# tools/cross/make-firmware-root.sh), for the GP2X family's the build's (default:
+# build-cross/armel/sysroot). N is the seconds the game runs (default 20). FILE is the
+# aarch64 screenshot program (default: build-pkg-handheld/cross/vesperalia-screenshot),
+# whose title screen drawn through the package's SDL 1.2 layer must match the package's
+# screenshot.png, drawn by the same program on this machine.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-zip="" sysroot="" seconds=20
+zip="" sysroot="" seconds=20 shooter=$root/build-pkg-handheld/cross/vesperalia-screenshot
 while [ $# -gt 0 ]; do
     case "$1" in
+    --screenshot-program) shooter=${2:-}; shift 2 || break ;;
     --sysroot) sysroot=${2:-}; shift 2 || break ;;
     --seconds) seconds=${2:-}; shift 2 || break ;;
     -*) echo "check: unknown option $1" >&2; exit 2 ;;
@@ -19,7 +25,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 [ -n "$zip" ] && [ -f "$zip" ] || { echo "check: usage: check.sh ZIP [--sysroot DIR] [--seconds N] (no such zip: '$zip')" >&2; exit 2; }
-[[ "$seconds" =~ ^[0-9]+$ ]] || { echo "check: --seconds takes a whole number" >&2; exit 2; }
+[[ "$seconds" =~ ^[1-9][0-9]*$ ]] || { echo "check: --seconds takes a whole number above 0" >&2; exit 2; }
 zip=$(cd "$(dirname "$zip")" && pwd)/$(basename "$zip")
 # The emulated runs change directory: the system root must not be relative.
 if [ -n "$sysroot" ]; then
@@ -125,7 +131,7 @@ glibc_ok() {
 }
 
 # Every library the binaries and the bundled libraries need is bundled or provided by
-# the device (glibc's own, and for the handheld also libSDL-1.2).
+# the device (glibc's own, and for today's handhelds SDL2).
 libs_complete() {
     local libdir=$1 provided=$2; shift 2
     local obj lib missing=""
@@ -139,6 +145,21 @@ libs_complete() {
     done
     if [ -n "$missing" ]; then fail "libraries neither bundled in $libdir nor on the device:$missing"; else ok "$libdir holds every library the device lacks ($(ls "$unpacked/$libdir" | wc -l) files)"; fi
 }
+# Each bundled library (in LIBDIR) with its Debian package's copyright file, named in
+# licenses/libraries.txt.
+licences_complete() {
+    local dir=$1 libdir=$2 lib pkg missing=""
+    need f "$dir/licenses/libraries.txt" || return
+    for lib in "$unpacked/$libdir"/*; do
+        lib=$(basename "$lib")
+        pkg=$(awk -v l="$lib" '$1 == l { print $2; exit }' "$unpacked/$dir/licenses/libraries.txt")
+        if [ -z "$pkg" ] || [ ! -s "$unpacked/$dir/licenses/$pkg/copyright" ]; then
+            missing="$missing $lib"
+        fi
+    done
+    if [ -n "$missing" ]; then fail "bundled libraries without their licence in $dir/licenses/:$missing"; else ok "every library in $libdir has its Debian package's copyright file in $dir/licenses/"; fi
+}
+
 GLIBC_LIBS="ld-linux-aarch64.so.1
 ld-linux.so.3
 libc.so.6
@@ -225,13 +246,31 @@ EOF
     glibc_ok $objdump $dir/vesperalia-profile.aarch64
     readelf -h "$unpacked/$dir/vesperalia.aarch64" | grep -q 'AArch64' || fail "vesperalia.aarch64 is not an AArch64 program"
     libs_complete $dir/libs.aarch64 "$GLIBC_LIBS
-libSDL-1.2.so.0" "$unpacked/$dir/vesperalia.aarch64" "$unpacked/$dir/vesperalia-profile.aarch64"
+libSDL2-2.0.so.0" "$unpacked/$dir/vesperalia.aarch64" "$unpacked/$dir/vesperalia-profile.aarch64"
+    licences_complete $dir $dir/libs.aarch64
+    # Firmwares have SDL2 and no SDL 1.2: the layer comes along, the device's SDL2 (which
+    # knows its screen and pad) is used.
+    [ -f "$unpacked/$dir/libs.aarch64/libSDL-1.2.so.0" ] || fail "libs.aarch64 lacks the SDL 1.2 layer libSDL-1.2.so.0"
+    [ -e "$unpacked/$dir/libs.aarch64/libSDL2-2.0.so.0" ] && fail "libs.aarch64 carries SDL2, which must be the firmware's"
+    local lib newest="" v
+    for lib in "$unpacked/$dir/libs.aarch64"/*; do
+        v=$($objdump -T "$lib" 2>/dev/null | grep -o 'GLIBC_[0-9][0-9.]*' | sed 's/GLIBC_//' | sort -uV | tail -n 1)
+        if [ -n "$v" ] && [ "$(printf '%s\n2.31\n' "$v" | sort -V | tail -n 1)" != 2.31 ]; then
+            fail "libs.aarch64/$(basename "$lib") needs GLIBC_$v (firmwares guarantee 2.31)"
+        fi
+        newest=$(printf '%s\n%s\n' "$newest" "$v" | sort -V | tail -n 1)
+    done
+    ok "the bundled libraries need glibc $newest at most"
 
     # The launcher itself on a stand-in for the package manager: a control folder whose
     # get_controls names this folder, and DEVICE_ARCH "qemu" whose binaries run the
     # packaged aarch64 ones under the emulator (this machine runs no aarch64 code itself).
-    [ -n "$sysroot" ] || sysroot=$root/build-cross/arm64/sysroot
-    [ -d "$sysroot" ] || { fail "no arm64 system root at $sysroot for the emulated run"; return; }
+    [ -n "$sysroot" ] || sysroot=$root/build-cross/arm64/firmware-root
+    [ -d "$sysroot" ] || { fail "no arm64 firmware root at $sysroot for the emulated run (tools/cross/make-firmware-root.sh)"; return; }
+    # A root with SDL 1.2 of its own would hide a package that lacks the layer.
+    local own
+    own=$(find "$sysroot" -name 'libSDL-1.2.so*' -print -quit)
+    [ -z "$own" ] || { fail "the root for the emulated run has SDL 1.2 of its own (${own#$sysroot/}): it proves nothing"; return; }
     command -v qemu-aarch64-static >/dev/null || { fail "qemu-aarch64-static is missing (qemu-user-static)"; return; }
     local game=$unpacked/$dir xdg=$work/xdg
     mkdir -p "$xdg/PortMaster"
@@ -244,14 +283,18 @@ get_controls() {
   ESUDO=""
   sdl_controllerconfig=""
 }
-pm_finish() { echo "pm_finish called"; }
+pm_finish() { echo called >"$work/pm_finish"; }
 EOF
     ln -s libs.aarch64 "$game/libs.qemu"
+    # At the end of the bounded run the game gets a quit request (SIGTERM, which SDL turns
+    # into a quit event): only a game in its frame loop ends on it, with status 0.
     cat >"$game/vesperalia.qemu" <<EOF
 #!/bin/sh
-timeout $seconds qemu-aarch64-static -L "$sysroot" ./vesperalia.aarch64 "\$@"
-echo \$? >"$work/game.status"
+start=\$(date +%s)
+timeout --preserve-status -k 15 $seconds qemu-aarch64-static -L "$sysroot" ./vesperalia.aarch64 "\$@"
+echo "\$? \$((\$(date +%s) - start))" >"$work/game.status"
 echo "\$@" >"$work/game.args"
+echo "\${SDL12COMPAT_SCALE_METHOD:-}" >"$work/game.scaling"
 EOF
     cat >"$game/vesperalia-profile.qemu" <<EOF
 #!/bin/sh
@@ -265,11 +308,66 @@ EOF
     env -i PATH="$PATH" HOME="$work" XDG_DATA_HOME="$xdg" LANG=de_DE.UTF-8 \
         SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
         bash "$unpacked/Vesperalia.sh" >"$work/launcher.out" 2>&1 </dev/null
-    grep -q "pm_finish called" "$work/launcher.out" || fail "the launcher did not reach pm_finish: $(tail -n 3 "$work/launcher.out")"
+    # A file, not the launcher's output: that goes through tee, which may still be writing.
+    [ -f "$work/pm_finish" ] || fail "the launcher did not reach pm_finish: $(tail -n 3 "$work/launcher.out")"
     [ -f "$game/log.txt" ] || fail "the launcher wrote no log.txt"
     grep -qx -- "-fullscreen" "$work/game.args" 2>/dev/null || fail "the launcher did not pass -fullscreen"
-    expect_timeout "vesperalia.aarch64 (through Vesperalia.sh)" "$(cat "$work/game.status" 2>/dev/null || echo 'none: never started')"
+    # The layer blends when it scales the picture up unless told to keep pixels sharp.
+    grep -qx "nearest" "$work/game.scaling" 2>/dev/null || fail "the launcher does not set SDL12COMPAT_SCALE_METHOD=nearest (sharp pixels)"
+    local status elapsed
+    { read -r status elapsed <"$work/game.status"; } 2>/dev/null || status="none: never started" elapsed=0
+    if [ "$elapsed" -lt "$seconds" ]; then
+        fail "vesperalia.aarch64 (through Vesperalia.sh) ended by itself with status $status after ${elapsed}s (crash or failed start): $(tail -n 2 "$game/log.txt" 2>/dev/null | tr '\n' ' ')"
+    elif [ "$status" != 0 ]; then
+        fail "vesperalia.aarch64 was still running after ${seconds}s but did not leave on the quit request (status $status): it never reached its frame loop, or hung in it"
+    else
+        ok "vesperalia.aarch64 (through Vesperalia.sh, on $(basename "$sysroot")) ran its frame loop for ${seconds}s and left on the quit request"
+    fi
     check_registry "$game/exp" player "$want_lang" $dir
+    check_layer_picture $dir
+}
+
+# The title screen the screenshot program draws through the package's SDL 1.2 layer on
+# the firmware root, against the package's screenshot.png, which the same program drew
+# on this machine through SDL 1.2 itself. The layer's blitter may round blending apart.
+check_layer_picture() {
+    local dir=$1
+    [ -x "$shooter" ] || { fail "no aarch64 screenshot program at $shooter (tools/package.sh handheld builds it)"; return; }
+    readelf -h "$shooter" 2>/dev/null | grep -q AArch64 || { fail "$shooter is not an aarch64 program"; return; }
+    if ! (cd "$unpacked/$dir" && env -i PATH="$PATH" HOME="$work" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+        LD_LIBRARY_PATH="$unpacked/$dir/libs.aarch64" timeout 120 \
+        qemu-aarch64-static -L "$sysroot" "$shooter" "$work/layer.bmp" >"$work/shot.out" 2>&1 </dev/null); then
+        fail "the screenshot program failed through the layer: $(tail -n 2 "$work/shot.out" | tr '\n' ' ')"
+        return
+    fi
+    /usr/bin/python3 - "$unpacked/$dir/screenshot.png" "$work/layer.bmp" <<'EOF' || fail "the title screen through the layer differs from the native one"
+import sys
+from PIL import Image
+native = Image.open(sys.argv[1]).convert("RGB")
+layer = Image.open(sys.argv[2]).convert("RGB")
+if native.size != layer.size:
+    print("check: the layer drew %dx%d, natively %dx%d" % (layer.size + native.size), file=sys.stderr)
+    sys.exit(1)
+# The pictures are compared in the screen's own colour levels: one step of a channel is
+# the gap between neighbouring levels the native picture uses (8 for a 5-bit channel of a
+# 16-bit screen). SDL 1.2 writes a level as its top bits, SDL2 fills the low bits too.
+a, b = list(native.getdata()), list(layer.getdata())
+steps = []
+for c in range(3):
+    levels = sorted({p[c] for p in a})
+    gaps = [y - x for x, y in zip(levels, levels[1:])]
+    steps.append(min(gaps) if gaps else 1)
+a = [tuple(p[c] // steps[c] for c in range(3)) for p in a]
+b = [tuple(p[c] // steps[c] for c in range(3)) for p in b]
+equal = sum(p == q for p, q in zip(a, b))
+worst = max(max(abs(p[c] - q[c]) for c in range(3)) for p, q in zip(a, b))
+share = 100.0 * equal / len(a)
+print("check: %s: the title screen through the layer: %.2f %% of the pixels as drawn natively, "
+      "the others at most %d step(s) apart (a step: %s)" % (
+    "ok" if share >= 99 and worst <= 1 else "FAIL", share, worst, "/".join(map(str, steps))),
+    file=sys.stdout if share >= 99 and worst <= 1 else sys.stderr)
+sys.exit(0 if share >= 99 and worst <= 1 else 1)
+EOF
 }
 
 check_gp2x() {
@@ -287,7 +385,7 @@ check_gp2x() {
     local linking=static
     if readelf -d "$unpacked/$dir/vesperalia" 2>/dev/null | grep -q NEEDED; then
         linking=dynamic
-        need d $dir/lib && libs_complete $dir/lib "$GLIBC_LIBS" "$unpacked/$dir/vesperalia"
+        need d $dir/lib && libs_complete $dir/lib "$GLIBC_LIBS" "$unpacked/$dir/vesperalia" && licences_complete $dir $dir/lib
     fi
     ok "vesperalia is linked $linking"
 

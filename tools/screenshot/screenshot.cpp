@@ -56,6 +56,9 @@ int main(int argc, char** argv) {
     // land in the working directory.
     if (SDL_SaveBMP(screenSurface, argv[1]) != 0)
         return fail(std::string("cannot write ") + argv[1] + ": " + SDL_GetError());
-    SDL_Quit();
+    // Left as the game leaves, without SDL_Quit: the SDL 1.2 layer over SDL2 (on today's
+    // handhelds) crashes on the way out after it.
+    freeImages();
+    freeSounds();
     return 0;
 }
