@@ -13,7 +13,8 @@ fail() {
 }
 [ $# -eq 2 ] || fail "usage: check-scratch.sh DEB DIR"
 deb=$(realpath "$1")
-dir=$2
+mkdir -p "$2"
+dir=$(realpath "$2")
 src=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$dir"
 mkdir -p "$dir/root" "$dir/home"

@@ -28,20 +28,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number nobody uses. Clients inside a chroot reach it too, through the
-# socket in the abstract namespace.
-n=71
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
-    n=$((n + 1))
-    [ "$n" -lt 200 ] || fail "no free X display number"
-done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and writes it down once it takes clients.
+# Clients inside a chroot reach it too, through its socket in the abstract namespace.
+# -noreset: otherwise it resets whenever its last client leaves (each xdotool call
+# below), and a game connecting meanwhile finds no display.
+number=$(mktemp)
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+    grep -q '^[0-9]' "$number" && break
     sleep 0.1
 done
-[ -e "/tmp/.X11-unix/X$n" ] || fail "Xvfb did not start on :$n"
+n=$(head -n 1 "$number")
+rm -f "$number"
+[ -n "$n" ] || fail "Xvfb did not start"
 export DISPLAY=:$n
 
 log=$(mktemp)
@@ -57,6 +57,7 @@ for _ in $(seq 300); do
 done
 if [ -z "$window" ]; then
     cat "$log" >&2
+    kill -0 "$game_pid" 2>/dev/null || { wait "$game_pid"; fail "the game ended with status $? before its window showed"; }
     fail "no game window with a first profile in $base within 30 s"
 fi
 # The title is up once the window is; a moment more for the frame loop to take keys.
