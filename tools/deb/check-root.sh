@@ -31,6 +31,10 @@ for tool in debootstrap chroot; do
     command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh debootstrap)"
 done
 
+# One check at a time in WORK: a second one waits for the first.
+exec 9>"$work/.root-lock"
+flock 9
+
 # Mount points at or below $1, deepest first.
 mounts_under() {
     awk -v d="$1" '$2 == d || index($2, d "/") == 1 { print $2 }' /proc/self/mounts | sort -r
@@ -48,6 +52,7 @@ remove_root() {
     rm -rf "$1"
 }
 trap 'unmount_under "$rootdir"; unmount_under "$base.new"' EXIT
+trap 'exit 130' INT TERM HUP
 
 # The archive this machine's apt uses: the first URI of a deb stanza with a release suite.
 archive_uri() {

@@ -27,6 +27,7 @@ cleanup() {
     return 0
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
 
 # Xvfb picks a free display number itself and writes it down once it takes clients.
 # Clients inside a chroot reach it too, through its socket in the abstract namespace.
