@@ -68,12 +68,12 @@ archive_uri() {
 
 if [ ! -f "$stamp" ]; then
     mirror=$(archive_uri | sed -n 1p)
-    say "making a Debian 12 root with debootstrap from $mirror (once; kept in ${base#$src/})"
+    say "making a Debian 12 root with debootstrap from $mirror (once; kept in ${base#"$src"/})"
     remove_root "$base.new"
     if ! debootstrap --variant=minbase "$suite" "$base.new" "$mirror" >"$work/debootstrap.log" 2>&1; then
         tail -n 5 "$work/debootstrap.log" >&2
         unmount_under "$base.new"
-        fail "debootstrap failed (log: ${work#$src/}/debootstrap.log)"
+        fail "debootstrap failed (log: ${work#"$src"/}/debootstrap.log)"
     fi
     unmount_under "$base.new"
     # debootstrap's downloads would only make each copy slower.
@@ -95,7 +95,7 @@ in_root() {
 }
 log=$work/root.log
 : >"$log"
-in_root apt-get update -q >>"$log" 2>&1 || fail "apt-get update in the root failed (log: ${log#$src/})"
+in_root apt-get update -q >>"$log" 2>&1 || fail "apt-get update in the root failed (log: ${log#"$src"/})"
 in_root useradd -m -u 4242 -U -s /bin/sh player >>"$log" 2>&1 || fail "cannot add the player's account"
 
 # The root's files, apart from what changes with any apt run and the kernel's own.
@@ -113,7 +113,7 @@ cp "$deb" "$rootdir/tmp/"
 say "apt-get install ./$(basename "$deb") in the fresh root"
 if ! in_root apt-get install -y -q --no-install-recommends "/tmp/$(basename "$deb")" >>"$log" 2>&1; then
     tail -n 20 "$log" >&2
-    fail "apt-get install of the package failed (log: ${log#$src/})"
+    fail "apt-get install of the package failed (log: ${log#"$src"/})"
 fi
 cp -n "$rootdir"/var/cache/apt/archives/*.deb "$archives/" 2>/dev/null || true
 pulled=$(sed -n 's/.* \([0-9][0-9]*\) newly installed.*/\1/p' "$log" | tail -n 1)
@@ -122,6 +122,7 @@ in_root dpkg-query -L vesperalia | LC_ALL=C sort >"$work/package-files.txt"
 
 # As a player: the launcher through the PATH (Debian's /usr/games), Spanish locale.
 say "playing the installed game as a user"
+# shellcheck disable=SC2016 # $DISPLAY is the inner shell's, set by play-check.sh
 "$src/tools/deb/play-check.sh" "$rootdir/home/player/data" \
     chroot --userspec=4242:4242 "$rootdir" /bin/sh -c 'exec /usr/bin/env -i DISPLAY="$DISPLAY" \
         PATH=/usr/local/bin:/usr/bin:/bin:/usr/games HOME=/home/player USER=player \
@@ -132,12 +133,12 @@ grep -qx 'lang=es' "$rootdir"/home/player/data/vesperalia/exp/*/exp.cfg ||
 
 say "apt-get remove --purge vesperalia, then autoremove --purge"
 { in_root apt-get remove --purge -y -q vesperalia && in_root apt-get autoremove --purge -y -q; } >>"$log" 2>&1 ||
-    fail "removing the package failed (log: ${log#$src/})"
+    fail "removing the package failed (log: ${log#"$src"/})"
 list_files >"$work/files-after.txt"
 problems=0
 # Each file of the package that was not there before must be gone.
 while IFS= read -r f; do
-    [ -n "$f" ] && [ "$f" != /. ] || continue
+    if [ -z "$f" ] || [ "$f" = /. ]; then continue; fi
     if [ -e "$rootdir$f" ] && ! grep -qxF ".$f" "$work/files-before.txt"; then
         echo "check-root: left behind: $f" >&2
         problems=$((problems + 1))
@@ -155,6 +156,6 @@ fi
     echo "check-root: the player's registry did not survive the removal" >&2
     problems=$((problems + 1))
 }
-[ "$problems" -eq 0 ] || fail "$problems problem(s); the root is kept in ${rootdir#$src/} (log: ${log#$src/})"
+[ "$problems" -eq 0 ] || fail "$problems problem(s); the root is kept in ${rootdir#"$src"/} (log: ${log#"$src"/})"
 remove_root "$rootdir"
 say "installed with apt, played, and purged without a trace; the player's registry stays"

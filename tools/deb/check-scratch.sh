@@ -26,7 +26,8 @@ bad() {
     problems=$((problems + 1))
 }
 
-[ "$(ls -A "$r")" = usr ] || bad "the package holds more than /usr: $(ls -A "$r" | tr '\n' ' ')"
+top=$(cd "$r" && find . -mindepth 1 -maxdepth 1 | tr '\n' ' ')
+[ "$top" = "./usr " ] || bad "the package holds more than /usr: $top"
 for f in games/vesperalia games/vesperalia-profile libexec/vesperalia/vesperalia \
     libexec/vesperalia/vesperalia-profile; do
     [ -x "$r/usr/$f" ] || bad "/usr/$f is missing or not executable"

@@ -49,14 +49,14 @@ mkdir -p "$work" dist
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
-say "building the game and the profile tool in ${build#$root/} (log: ${work#$root/}/build.log)"
+say "building the game and the profile tool in ${build#"$root"/} (log: ${work#"$root"/}/build.log)"
 rm -f "$build/CMakeCache.txt"
 if ! { CXXFLAGS=$cxxflags LDFLAGS=$ldflags cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=None \
     -DVESPERALIA_BIN_DIR=games >"$work/build.log" 2>&1 &&
     cmake --build "$build" -j2 --target vesperalia vesperalia-profile vesperalia_desktop_icons \
         >>"$work/build.log" 2>&1; }; then
     tail -n 20 "$work/build.log" >&2
-    die "building failed (log: ${work#$root/}/build.log)"
+    die "building failed (log: ${work#"$root"/}/build.log)"
 fi
 
 version=$(cat "$build/vesperalia-version.txt")-1
@@ -65,7 +65,7 @@ deb=dist/vesperalia_${version}_${arch}.deb
 
 rm -rf "$stage"
 DESTDIR=$stage cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 ||
-    die "cmake --install failed (log: ${work#$root/}/install.log)"
+    die "cmake --install failed (log: ${work#"$root"/}/install.log)"
 for p in vesperalia vesperalia-profile; do
     strip --remove-section=.comment --remove-section=.note --strip-unneeded \
         "$stage/usr/libexec/vesperalia/$p"
