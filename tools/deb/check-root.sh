@@ -17,7 +17,7 @@ fail() {
     exit 1
 }
 [ $# -eq 2 ] || fail "usage: check-root.sh DEB WORK"
-[ "$(id -u)" -eq 0 ] || fail "debootstrap and chroot need root"
+[ "$(id -u)" -eq 0 ] || fail "the check in a fresh root needs root (debootstrap, chroot): run it as root, or leave it out with tools/package.sh deb --no-root"
 deb=$(realpath "$1")
 mkdir -p "$2"
 work=$(realpath "$2")

@@ -28,6 +28,9 @@ while [ $# -gt 0 ]; do
     shift
 done
 
+[ "$root_check" = 0 ] || [ "$(id -u)" -eq 0 ] ||
+    die "the check in a fresh Debian root needs root (debootstrap, chroot): run as root, or add --no-root"
+
 cd "$(dirname "$0")/../.."
 root=$(pwd)
 started=$(date +%s)
