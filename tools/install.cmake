@@ -8,6 +8,9 @@
 #   P/libexec/vesperalia/start-common.sh   shared with tools/play.sh: display check, first profile
 #   P/share/vesperalia/{data,lang}   the game's files
 #   P/share/applications/vesperalia.desktop, P/share/icons/hicolor/NxN/apps/vesperalia.png
+#   P/share/man/man6/vesperalia.6, P/share/man/man6/vesperalia-profile.6
+# VESPERALIA_BIN_DIR puts the launchers elsewhere than bin/, one level below P
+# (the Debian package uses games/, as Debian does for games).
 # The paths are fixed relative to P so that the launcher can find everything from its own
 # place. The handheld targets are packaged differently, so this is the desktop's only.
 if(NOT VESPERALIA_PLATFORM STREQUAL "desktop")
@@ -17,11 +20,19 @@ endif()
 set(VESPERALIA_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/tools/desktop)
 
 install(TARGETS vesperalia vesperalia-profile RUNTIME DESTINATION libexec/vesperalia)
+set(VESPERALIA_BIN_DIR bin CACHE STRING "Folder of the launchers under the prefix, one level deep")
+if(NOT VESPERALIA_BIN_DIR MATCHES "^[^/]+$" OR VESPERALIA_BIN_DIR STREQUAL "..")
+  message(FATAL_ERROR "VESPERALIA_BIN_DIR must be one folder below the prefix, such as bin or games")
+endif()
 install(PROGRAMS ${VESPERALIA_DESKTOP_DIR}/vesperalia ${VESPERALIA_DESKTOP_DIR}/vesperalia-profile
-        DESTINATION bin)
+        DESTINATION ${VESPERALIA_BIN_DIR})
 install(FILES ${VESPERALIA_DESKTOP_DIR}/start-common.sh DESTINATION libexec/vesperalia)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data ${CMAKE_SOURCE_DIR}/lang DESTINATION share/vesperalia)
 install(FILES ${VESPERALIA_DESKTOP_DIR}/vesperalia.desktop DESTINATION share/applications)
+install(FILES ${VESPERALIA_DESKTOP_DIR}/vesperalia.6 ${VESPERALIA_DESKTOP_DIR}/vesperalia-profile.6
+        DESTINATION share/man/man6)
+# The version, for packagers: project() in CMakeLists.txt is its one source.
+file(WRITE ${CMAKE_BINARY_DIR}/vesperalia-version.txt "${PROJECT_VERSION}\n")
 
 # The icons are the game's registry icon scaled up by whole numbers, made at build time.
 find_program(VESPERALIA_ICON_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)

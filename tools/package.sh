@@ -1,5 +1,6 @@
 #!/bin/bash
 # Usage: tools/package.sh gp2x|handheld [--toolchain FILE]
+#        tools/package.sh deb [--no-root]
 # Builds Vesperalia for a handheld and packs it, then checks the package
 # (tools/package/check.sh):
 #   gp2x      dist/vesperalia-gp2x.zip: the folder vesperalia/ with the game, data/, lang/,
@@ -13,7 +14,9 @@
 # FILE is a CMake toolchain file (default tools/cross/toolchain-armel.cmake for gp2x,
 # tools/cross/toolchain-arm64.cmake for handheld, whose system roots are made with
 # tools/cross/make-sysroot.sh when missing). Builds in build-pkg*/, writes only dist/.
+#   deb       dist/vesperalia_VERSION_ARCH.deb for this machine's Debian (tools/deb/make-deb.sh).
 set -euo pipefail
+[ "${1:-}" = deb ] && shift && exec "$(dirname "$0")/deb/make-deb.sh" "$@"
 
 say() { echo "package: $*"; }
 die() {
@@ -37,7 +40,7 @@ done
 case "$target" in
 gp2x) arch=armel triplet=arm-linux-gnueabi ;;
 handheld) arch=arm64 triplet=aarch64-linux-gnu ;;
-*) die "usage: tools/package.sh gp2x|handheld [--toolchain FILE]" ;;
+*) die "usage: tools/package.sh gp2x|handheld [--toolchain FILE], or tools/package.sh deb [--no-root]" ;;
 esac
 if [ -n "$toolchain" ]; then
     [ -f "$toolchain" ] || die "no toolchain file '$toolchain'"

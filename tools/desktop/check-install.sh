@@ -30,7 +30,7 @@ for f in bin/vesperalia bin/vesperalia-profile libexec/vesperalia/vesperalia \
 done
 for f in libexec/vesperalia/start-common.sh share/vesperalia/data/title.png \
     share/vesperalia/data/ruveridovo.ttf share/vesperalia/lang/english \
-    share/applications/vesperalia.desktop; do
+    share/applications/vesperalia.desktop share/man/man6/vesperalia.6 share/man/man6/vesperalia-profile.6; do
     [ -f "$prefix/$f" ] || bad "$f is missing"
 done
 if grep -q '^Exec=vesperalia' "$prefix/share/applications/vesperalia.desktop" 2>/dev/null &&
