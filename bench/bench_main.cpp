@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/frame_loop.h"
+#include "bench/present_bench.h"
 #include "exp/file_io.h"
 #include "game/game_state.h"
 #include "gfx/assets.h"
@@ -256,6 +257,9 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (argc > 1 && std::strcmp(argv[1], "--one-start") == 0) return oneStart(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--present") == 0) return presentationRun(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--presentation") == 0)
+        return presentationSection(argv[0]) ? 0 : 1;
 
     int rounds = 15;
     if (argc > 2 && std::strcmp(argv[1], "--rounds") == 0) rounds = std::atoi(argv[2]);
@@ -376,5 +380,6 @@ int main(int argc, char** argv) {
     freeImages();
     freeSounds();
     removeScratch(scratch);
-    return 0;
+    std::fflush(stdout);
+    return presentationSection(self) ? 0 : 1;
 }

@@ -81,12 +81,14 @@ TEST(EnlargeTest, BlocksOfExactColourAndScanlines) {
         for (int x = 0; x < 320; ++x)
             static_cast<Uint16*>(src->pixels)[y * (src->pitch / 2) + x] =
                 static_cast<Uint16>(x * 977 + y * 40503);
+    std::vector<Uint32> table;
+    buildColourTable(src->format, table); // RGB565 to itself
     for (int scale : {2, 3}) {
         for (bool lines : {false, true}) {
             const int ox = 5, oy = 3; // a border, as in full screen
             SDL_Surface* dst = surface16(320 * scale + 2 * ox, 240 * scale + 2 * oy);
             SDL_FillRect(dst, nullptr, 0x1234);
-            enlargeFrame(src, dst, scale, ox, oy, lines);
+            enlargeFrame(src, dst, table, scale, ox, oy, lines);
             int wrong = 0;
             for (int y = 0; y < dst->h; ++y)
                 for (int x = 0; x < dst->w; ++x) {
@@ -107,7 +109,7 @@ TEST(EnlargeTest, BlocksOfExactColourAndScanlines) {
         }
     }
     SDL_Surface* same = surface16(320, 240); // scale 1: scanlines change nothing
-    enlargeFrame(src, same, 1, 0, 0, true);
+    enlargeFrame(src, same, table, 1, 0, 0, true);
     EXPECT_EQ(SDL_memcmp(same->pixels, src->pixels, static_cast<size_t>(240 * src->pitch)), 0);
     SDL_FreeSurface(same);
     SDL_FreeSurface(src);
