@@ -36,16 +36,16 @@ int depthFor(int scale, int w, int h) {
 
 DisplayPlan centredPlan(int w, int h, uint32_t flags) {
     int scale = fullscreenScaleFor(w, h);
-    return DisplayPlan{scale, w, h, (w - 320 * scale) / 2, (h - 240 * scale) / 2, flags,
-                       depthFor(scale, w, h)};
+    return DisplayPlan{
+        scale, w, h, (w - 320 * scale) / 2, (h - 240 * scale) / 2, flags, depthFor(scale, w, h)};
 }
 
 } // namespace
 
 DisplayPlan windowPlan(int scale) {
     if (scale < 1 || scale > maxScale) scale = 1;
-    return DisplayPlan{scale, 320 * scale, 240 * scale, 0, 0, 0,
-                       depthFor(scale, 320 * scale, 240 * scale)};
+    return DisplayPlan{
+        scale, 320 * scale, 240 * scale, 0, 0, 0, depthFor(scale, 320 * scale, 240 * scale)};
 }
 
 DisplayPlan fullscreenPlan(int screenW, int screenH) {

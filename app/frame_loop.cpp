@@ -30,7 +30,6 @@ void parseArguments(int argc, char** argv) {
     }
 }
 
-
 int startGame(int argc, char** argv) {
     parseArguments(argc, argv);
     int forcedScale = parseScaleArgument(argc, argv);

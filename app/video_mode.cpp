@@ -32,9 +32,9 @@ bool openDisplay(const DisplayPlan& plan) {
         screen = video; // drawn on directly: one flip, no copy
     } else {
         SDL_FillRect(video, nullptr, 0); // the borders stay black
-        screen = previousOwn ? previous
-                             : SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0,
-                                                    0x001F, 0);
+        screen = previousOwn
+                     ? previous
+                     : SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
     }
     if (previousOwn && screen != previous) SDL_FreeSurface(previous);
     screenSurface = screen;

@@ -54,8 +54,8 @@ pid_t startXvfbOn(int number, std::string& display) {
         std::string fd = std::to_string(fds[1]);
         int null = open("/dev/null", O_WRONLY);
         if (null >= 0) dup2(null, 2); // its start-up chatter
-        execlp("Xvfb", "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "3840x2160x24",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
+               "3840x2160x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

@@ -63,8 +63,8 @@ struct Band {
 int changedBands(SDL_Surface* frame, std::vector<Uint16>& last, Band* bands) {
     int count = 0;
     for (int y = 0; y < frameH; ++y) {
-        const Uint16* now = reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(frame->pixels) +
-                                                            y * frame->pitch);
+        const Uint16* now = reinterpret_cast<const Uint16*>(
+            static_cast<const Uint8*>(frame->pixels) + y * frame->pitch);
         Uint16* before = &last[static_cast<size_t>(y) * frameW];
         if (std::memcmp(now, before, frameW * sizeof(Uint16)) == 0) continue;
         int x0 = 0, x1 = frameW;
@@ -115,15 +115,30 @@ void presentWholeNextFrame() {
 
 void buildColourTable(const SDL_PixelFormat* f, std::vector<Uint32>& table) {
     table.assign(65536, 0);
-    if (!f) return;
-    for (Uint32 p = 0; p < 65536; ++p) {
-        // SDL widens a channel by shifting it up, leaving the new low bits 0.
-        Uint32 r = ((p >> 11) & 0x1F) << 3;
-        Uint32 g = ((p >> 5) & 0x3F) << 2;
-        Uint32 b = (p & 0x1F) << 3;
-        table[p] = ((r >> f->Rloss) << f->Rshift) | ((g >> f->Gloss) << f->Gshift) |
-                   ((b >> f->Bloss) << f->Bshift) | f->Amask;
+    if (!f || (f->BytesPerPixel != 2 && f->BytesPerPixel != 4)) return;
+    // SDL's own conversion of every value: its blitters widen channels differently from one
+    // pair of formats to another (shifted up, or with the high bits repeated below).
+    SDL_Surface* all = SDL_CreateRGBSurface(SDL_SWSURFACE, 256, 256, 16, 0xF800, 0x07E0, 0x001F, 0);
+    SDL_Surface* out = SDL_CreateRGBSurface(SDL_SWSURFACE, 256, 256, f->BitsPerPixel, f->Rmask,
+                                            f->Gmask, f->Bmask, f->Amask);
+    if (all && out) {
+        for (int y = 0; y < 256; ++y) {
+            Uint16* row =
+                reinterpret_cast<Uint16*>(static_cast<Uint8*>(all->pixels) + y * all->pitch);
+            for (int x = 0; x < 256; ++x)
+                row[x] = static_cast<Uint16>(y * 256 + x);
+        }
+        SDL_BlitSurface(all, nullptr, out, nullptr);
+        for (int y = 0; y < 256; ++y) {
+            const Uint8* row = static_cast<const Uint8*>(out->pixels) + y * out->pitch;
+            for (int x = 0; x < 256; ++x)
+                table[static_cast<size_t>(y * 256 + x)] =
+                    f->BytesPerPixel == 4 ? reinterpret_cast<const Uint32*>(row)[x]
+                                          : reinterpret_cast<const Uint16*>(row)[x];
+        }
     }
+    if (all) SDL_FreeSurface(all);
+    if (out) SDL_FreeSurface(out);
 }
 
 void enlargeArea(SDL_Surface* src, SDL_Surface* dst, const std::vector<Uint32>& table, int scale,
@@ -148,8 +163,7 @@ void enlargeArea(SDL_Surface* src, SDL_Surface* dst, const std::vector<Uint32>& 
 
 void enlargeFrame(SDL_Surface* src, SDL_Surface* dst, const std::vector<Uint32>& table, int scale,
                   int offsetX, int offsetY, bool scanlines) {
-    if (src)
-        enlargeArea(src, dst, table, scale, offsetX, offsetY, scanlines, 0, 0, src->w, src->h);
+    if (src) enlargeArea(src, dst, table, scale, offsetX, offsetY, scanlines, 0, 0, src->w, src->h);
 }
 
 void presentFrame() {

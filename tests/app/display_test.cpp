@@ -34,6 +34,25 @@ TEST(DisplayPlanTest, ScaleChoiceAndArguments) {
     EXPECT_EQ(w.width, 960);
     EXPECT_EQ(w.height, 720);
     EXPECT_EQ(w.flags, 0u);
+    // Only the bare picture is drawn on the video surface, in the game's 16 bits.
+    EXPECT_EQ(w.depth, 0);
+    EXPECT_EQ(windowPlan(1).depth, 16);
+    EXPECT_EQ(full.depth, 0);
+
+    // A resized window: centred at the largest whole scale, never below 320x240.
+    DisplayPlan r = resizedWindowPlan(1000, 800);
+    EXPECT_EQ(r.scale, 3);
+    EXPECT_EQ(r.offsetX, 20);
+    EXPECT_EQ(r.offsetY, 40);
+    EXPECT_EQ(r.flags, static_cast<uint32_t>(SDL_RESIZABLE));
+    r = resizedWindowPlan(100, 900);
+    EXPECT_EQ(r.width, 320);
+    EXPECT_EQ(r.height, 900);
+    EXPECT_EQ(r.offsetY, 330);
+    EXPECT_EQ(r.depth, 0); // borders: not the bare picture
+    r = resizedWindowPlan(320, 240);
+    EXPECT_EQ(r.depth, 16);
+    EXPECT_EQ(r.scale, 1);
 
     auto parse = [](std::initializer_list<const char*> args) {
         char* argv[8];
