@@ -15,13 +15,15 @@ void resetVideoMode() {
 
 bool openDisplay(const DisplayPlan& plan) {
     SDL_Surface* previous = screenSurface;
-    bool previousOwn = previous && previous != videoSurface;
+    // Ours to keep or free: a 320x240 surface of its own, never the one SDL set last.
+    bool previousOwn = previous && previous != videoSurface && previous != SDL_GetVideoSurface();
     SDL_Surface* video = SDL_SetVideoMode(plan.width, plan.height, plan.depth, plan.flags);
     if (!video) return false;
     videoSurface = video;
     game.displayScale = plan.scale;
     game.displayOffsetX = plan.offsetX;
     game.displayOffsetY = plan.offsetY;
+    game.fullscreenFlag = plan.flags & SDL_FULLSCREEN;
     if (!(plan.flags & SDL_FULLSCREEN)) {
         videoMode.windowW = plan.width;
         videoMode.windowH = plan.height;
@@ -65,10 +67,7 @@ DisplayPlan windowedPlan() {
 // Sets plan, else goes back to what was shown, else to the smallest window; the game
 // runs on whatever SDL grants.
 void switchTo(const DisplayPlan& plan, const DisplayPlan& current) {
-    if (openDisplay(plan) || openDisplay(current) || openDisplay(windowPlan(1))) {
-        game.fullscreenFlag = (videoSurface->flags & SDL_FULLSCREEN) ? SDL_FULLSCREEN : 0;
-        return;
-    }
+    if (openDisplay(plan) || openDisplay(current) || openDisplay(windowPlan(1))) return;
     // No mode at all: nothing can be shown, so leave the way the exit item does. A screen
     // surface that was SDL's own went with the mode.
     if (screenSurface == videoSurface) {

@@ -1,6 +1,7 @@
 // Prints how long each screen takes to draw on this machine, an estimate of its share of
 // the handheld's 16 ms frame, the time to the first frame, the flushes a start costs the
-// card, and the memory the loaded game holds. Run from the checkout (data/ and lang/).
+// card, the memory the loaded game holds, and what presenting the picture costs a desktop
+// at each scale (bench/present_bench.cpp). Run from the checkout (data/ and lang/).
 //
 // The estimate scales each screen by a reference operation timed in the same run: one
 // 320x240 blit from a 32-bit surface to the 16-bit screen, reported at 7.7 ms on the
