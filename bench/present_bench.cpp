@@ -54,8 +54,10 @@ pid_t startXvfbOn(int number, std::string& display) {
         std::string fd = std::to_string(fds[1]);
         int null = open("/dev/null", O_WRONLY);
         if (null >= 0) dup2(null, 2); // its start-up chatter
+        // -noreset: a server left without clients resets itself and drops the connections
+        // that arrive meanwhile, and SDL connects twice in a row when it starts.
         execlp("Xvfb", "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
-               "3840x2160x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
+               "3840x2160x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -124,7 +126,8 @@ Figures timedPresentationOnce(const char* self, int scale, bool before, std::str
     return f;
 }
 
-// A busy X server now and then refuses a connection: such a run is tried again.
+// An X server that resets while its last client leaves refuses connections for a moment
+// (a display of the player's own may do so): such a run is tried again.
 Figures timedPresentation(const char* self, int scale, bool before) {
     Figures f;
     std::string output;
