@@ -58,10 +58,13 @@ bool openFirstDisplay(int forcedScale) {
 
 namespace {
 
+// The window as this target makes it, at the size the player gave it if it can be resized.
 DisplayPlan windowedPlan() {
-    if (videoMode.windowW > 0 && videoMode.windowH > 0)
+    DisplayPlan plan =
+        platformDisplayPlan(videoMode.desktopW, videoMode.desktopH, videoMode.forcedScale, 0);
+    if ((plan.flags & SDL_RESIZABLE) && videoMode.windowW > 0 && videoMode.windowH > 0)
         return resizedWindowPlan(videoMode.windowW, videoMode.windowH);
-    return platformDisplayPlan(videoMode.desktopW, videoMode.desktopH, videoMode.forcedScale, 0);
+    return plan;
 }
 
 // Sets plan, else goes back to what was shown, else to the smallest window; the game
@@ -97,8 +100,9 @@ void toggleFullscreen() {
 }
 
 void resizeWindow(int w, int h) {
-    // Only a window is resized; SDL repeats its own size at times.
+    // Only a resizable window is resized; SDL repeats its own size at times.
     if (game.fullscreenFlag || !videoSurface || (w == videoSurface->w && h == videoSurface->h))
         return;
+    if (!(windowedPlan().flags & SDL_RESIZABLE)) return;
     switchTo(resizedWindowPlan(w, h), currentPlan());
 }

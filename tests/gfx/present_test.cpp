@@ -163,6 +163,18 @@ std::vector<unsigned char> gameWithoutDisplay() {
     return std::vector<unsigned char>(p, p + sizeof g);
 }
 
+// What the display shows: scale, borders, size, full screen, drawn on SDL's own surface.
+std::vector<int> shown() {
+    return {
+        game.displayScale, game.displayOffsetX,      game.displayOffsetY,          videoSurface->w,
+        videoSurface->h,   game.fullscreenFlag != 0, screenSurface == videoSurface};
+}
+
+std::vector<int> shownBy(const DisplayPlan& p) {
+    return {p.scale,      p.offsetX, p.offsetY, p.width, p.height, (p.flags & SDL_FULLSCREEN) != 0,
+            p.depth == 16};
+}
+
 TEST_F(PresentTest, SwitchAndResizeKeepTheGameAndTheNotifiersSurface) {
     videoMode.desktopW = 1024;
     videoMode.desktopH = 768;
@@ -184,23 +196,16 @@ TEST_F(PresentTest, SwitchAndResizeKeepTheGameAndTheNotifiersSurface) {
     size_t queued = messageQueue.size();
     Uint32 messageStart = messageQueue.front().start;
 
-    struct Step {
-        SDL_Event event;
-        int scale, offsetX, offsetY;
-        bool fullscreen, ownScreen;
-    } steps[] = {
-        {fullscreenKey(SDLK_RETURN, KMOD_LALT), 3, 32, 24, true, true},
-        {fullscreenKey(SDLK_F11, KMOD_NONE), 1, 0, 0, false, false},
-        {fullscreenKey(SDLK_F11, KMOD_NONE), 3, 32, 24, true, true},
-        {fullscreenKey(SDLK_KP_ENTER, KMOD_RALT), 1, 0, 0, false, false},
-    };
-    for (const Step& s : steps) {
-        handleEvent(s.event);
-        EXPECT_EQ(game.displayScale, s.scale);
-        EXPECT_EQ(game.displayOffsetX, s.offsetX);
-        EXPECT_EQ(game.displayOffsetY, s.offsetY);
-        EXPECT_EQ(game.fullscreenFlag != 0, s.fullscreen);
-        EXPECT_EQ(screenSurface != videoSurface, s.ownScreen);
+    // What this target makes of the whole screen; the window comes back as it was.
+    DisplayPlan full = platformDisplayPlan(1024, 768, 0, SDL_FULLSCREEN);
+    DisplayPlan window = platformDisplayPlan(1024, 768, 0, 0);
+    std::vector<int> asStarted = shown();
+    SDL_Event keys[4] = {fullscreenKey(SDLK_RETURN, KMOD_LALT), fullscreenKey(SDLK_F11, KMOD_NONE),
+                         fullscreenKey(SDLK_F11, KMOD_NONE),
+                         fullscreenKey(SDLK_KP_ENTER, KMOD_RALT)};
+    for (int i = 0; i < 4; ++i) {
+        handleEvent(keys[i]);
+        EXPECT_EQ(shown(), i % 2 == 0 ? shownBy(full) : asStarted) << "switch " << i;
         EXPECT_EQ(notifierTarget, screenSurface);
         EXPECT_EQ(gameWithoutDisplay(), before);
         EXPECT_EQ(std::memcmp(&frame, &frameBefore, sizeof frame), 0);
@@ -218,19 +223,23 @@ TEST_F(PresentTest, SwitchAndResizeKeepTheGameAndTheNotifiersSurface) {
     resize.resize.w = 1000;
     resize.resize.h = 800;
     handleEvent(resize);
-    EXPECT_EQ(videoSurface->w, 1000);
-    EXPECT_EQ(game.displayScale, 3);
-    EXPECT_EQ(game.displayOffsetX, 20);
-    EXPECT_EQ(game.displayOffsetY, 40);
+    if (window.flags & SDL_RESIZABLE) {
+        EXPECT_EQ(videoSurface->w, 1000);
+        EXPECT_EQ(game.displayScale, 3);
+        EXPECT_EQ(game.displayOffsetX, 20);
+        EXPECT_EQ(game.displayOffsetY, 40);
+        // Full screen and back returns to the size the player chose.
+        handleEvent(fullscreenKey(SDLK_F11, KMOD_NONE));
+        handleEvent(resize); // a window's size means nothing to the whole screen
+        EXPECT_EQ(shown(), shownBy(full));
+        handleEvent(fullscreenKey(SDLK_F11, KMOD_NONE));
+        EXPECT_EQ(videoSurface->w, 1000);
+        EXPECT_EQ(videoSurface->h, 800);
+    } else {
+        EXPECT_EQ(shown(), asStarted); // a handheld's screen has one size
+    }
     EXPECT_EQ(notifierTarget, screenSurface);
     EXPECT_EQ(gameWithoutDisplay(), before);
-    // Full screen and back returns to the size the player chose.
-    handleEvent(fullscreenKey(SDLK_F11, KMOD_NONE));
-    handleEvent(resize); // a window's size means nothing to the whole screen
-    EXPECT_EQ(videoSurface->w, 1024);
-    handleEvent(fullscreenKey(SDLK_F11, KMOD_NONE));
-    EXPECT_EQ(videoSurface->w, 1000);
-    EXPECT_EQ(videoSurface->h, 800);
 
     // The game goes on: the Notifier's bar is drawn onto what the screens draw on.
     game.revealFramesLeft = 0;
