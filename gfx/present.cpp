@@ -105,7 +105,8 @@ void resetPresentation() {
 }
 
 void presentNewMode() {
-    if (videoSurface) buildColourTable(videoSurface->format, presentation.colourTable);
+    // Built by the first frame that is enlarged: a bare 320x240 screen never needs one.
+    presentation.colourTable.clear();
     presentation.sendWhole = 1;
 }
 
@@ -172,7 +173,8 @@ void presentFrame() {
         SDL_Flip(screenSurface);
         return;
     }
-    if (presentation.colourTable.size() != 65536) presentNewMode();
+    if (presentation.colourTable.size() != 65536)
+        buildColourTable(videoSurface->format, presentation.colourTable);
     int scale = game.displayScale, ox = game.displayOffsetX, oy = game.displayOffsetY;
     bool lines = game.scanlines != 0;
     // A double-buffered screen alternates between two pictures, so each one gets everything.

@@ -20,7 +20,7 @@ extern Presentation presentation;
 
 // Forgets everything presenting kept (tests use it between cases).
 void resetPresentation();
-// A new video mode was set: its colour table is built and the next frame goes out whole.
+// A new video mode was set: the colour table is made anew and the next frame goes out whole.
 void presentNewMode();
 // The window's picture was lost (exposed, restored): the next frame goes out whole.
 void presentWholeNextFrame();
