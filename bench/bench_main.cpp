@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/frame_loop.h"
+#include "bench/child_run.h"
 #include "bench/present_bench.h"
 #include "exp/file_io.h"
 #include "game/game_state.h"
@@ -89,28 +90,10 @@ struct StartFigures {
 // Runs this program again as "--one-start" and reads what it reports.
 StartFigures timedStart(const char* self) {
     StartFigures s;
-    int fds[2];
-    if (pipe(fds) != 0) return s;
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        close(fds[0]);
-        close(fds[1]);
-        execl(self, self, "--one-start", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char buf[128] = {0};
-    size_t got = 0;
-    ssize_t n;
-    while (got < sizeof buf - 1 && (n = read(fds[0], buf + got, sizeof buf - 1 - got)) > 0)
-        got += static_cast<size_t>(n);
-    close(fds[0]);
-    int status = 0;
-    if (pid > 0) waitpid(pid, &status, 0);
-    const char* line = std::strstr(buf, "start: "); // whatever a library printed before it
-    if (line && pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        std::sscanf(line, "start: %lf %d %d", &s.firstFrameMs, &s.files, &s.flushes);
+    std::string output;
+    bool done = runChild(self, {"--one-start"}, output);
+    const char* line = std::strstr(output.c_str(), "start: "); // after what a library printed
+    if (line && done) std::sscanf(line, "start: %lf %d %d", &s.firstFrameMs, &s.files, &s.flushes);
     return s;
 }
 

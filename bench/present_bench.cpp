@@ -19,6 +19,7 @@
 
 #include "app/frame_loop.h"
 #include "app/video_mode.h"
+#include "bench/child_run.h"
 #include "game/game_state.h"
 #include "gfx/present.h"
 
@@ -96,33 +97,10 @@ struct Figures {
 // Runs this program again as "--present SCALE new|before" on the X display.
 Figures timedPresentationOnce(const char* self, int scale, bool before, std::string& output) {
     Figures f;
-    int fds[2];
-    if (pipe(fds) != 0) return f;
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        dup2(fds[1], 2);
-        close(fds[0]);
-        close(fds[1]);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-        std::string s = std::to_string(scale);
-        execl(self, self, "--present", s.c_str(), before ? "before" : "new",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char buf[256] = {0};
-    size_t got = 0;
-    ssize_t n;
-    while (got < sizeof buf - 1 && (n = read(fds[0], buf + got, sizeof buf - 1 - got)) > 0)
-        got += static_cast<size_t>(n);
-    close(fds[0]);
-    int status = 0;
-    if (pid > 0) waitpid(pid, &status, 0);
-    output = buf;
-    const char* line = std::strstr(buf, "present: ");
-    if (line && pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        std::sscanf(line, "present: %lf %lf", &f.title, &f.board);
+    bool done = runChild(self, {"--present", std::to_string(scale), before ? "before" : "new"},
+                         output, "x11");
+    const char* line = std::strstr(output.c_str(), "present: ");
+    if (line && done) std::sscanf(line, "present: %lf %lf", &f.title, &f.board);
     return f;
 }
 
