@@ -25,16 +25,35 @@ int fullscreenScaleFor(int screenW, int screenH) {
     return scale;
 }
 
+namespace {
+
+// Only the bare 320x240 picture is drawn straight onto the video surface, in the game's
+// own 16 bits; an enlarged or bordered one is written in the display's format, so SDL
+// converts nothing.
+int depthFor(int scale, int w, int h) {
+    return scale == 1 && w == 320 && h == 240 ? 16 : 0;
+}
+
+DisplayPlan centredPlan(int w, int h, uint32_t flags) {
+    int scale = fullscreenScaleFor(w, h);
+    return DisplayPlan{
+        scale, w, h, (w - 320 * scale) / 2, (h - 240 * scale) / 2, flags, depthFor(scale, w, h)};
+}
+
+} // namespace
+
 DisplayPlan windowPlan(int scale) {
     if (scale < 1 || scale > maxScale) scale = 1;
-    return DisplayPlan{scale, 320 * scale, 240 * scale, 0, 0, 0};
+    return DisplayPlan{
+        scale, 320 * scale, 240 * scale, 0, 0, 0, depthFor(scale, 320 * scale, 240 * scale)};
 }
 
 DisplayPlan fullscreenPlan(int screenW, int screenH) {
-    int scale = fullscreenScaleFor(screenW, screenH);
-    return DisplayPlan{
-        scale,         screenW, screenH, (screenW - 320 * scale) / 2, (screenH - 240 * scale) / 2,
-        SDL_FULLSCREEN};
+    return centredPlan(screenW, screenH, SDL_FULLSCREEN);
+}
+
+DisplayPlan resizedWindowPlan(int w, int h) {
+    return centredPlan(w < 320 ? 320 : w, h < 240 ? 240 : h, SDL_RESIZABLE);
 }
 
 int parseScaleArgument(int argc, char** argv) {

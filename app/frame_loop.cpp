@@ -10,6 +10,7 @@
 
 #include "app/input.h"
 #include "app/platform.h"
+#include "app/video_mode.h"
 #include "exp/registry.h"
 #include "game/frame_values.h"
 #include "game/game_state.h"
@@ -29,43 +30,13 @@ void parseArguments(int argc, char** argv) {
     }
 }
 
-namespace {
-
-// Opens the video mode of the plan and the 320x240 surface every screen is drawn on.
-// At scale 1 without borders that is the video surface itself: no copy per frame.
-bool openDisplay(const DisplayPlan& plan) {
-    if (screenSurface && screenSurface != videoSurface) SDL_FreeSurface(screenSurface);
-    screenSurface = nullptr;
-    videoSurface = SDL_SetVideoMode(plan.width, plan.height, 16, plan.flags);
-    if (!videoSurface) return false;
-    game.displayScale = plan.scale;
-    game.displayOffsetX = plan.offsetX;
-    game.displayOffsetY = plan.offsetY;
-    if (plan.scale == 1 && plan.width == 320 && plan.height == 240) {
-        screenSurface = videoSurface;
-        return true;
-    }
-    SDL_FillRect(videoSurface, nullptr, 0); // the borders stay black
-    SDL_PixelFormat* f = videoSurface->format;
-    screenSurface =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, f->Rmask, f->Gmask, f->Bmask, f->Amask);
-    return screenSurface != nullptr;
-}
-
-} // namespace
-
 int startGame(int argc, char** argv) {
     parseArguments(argc, argv);
     int forcedScale = parseScaleArgument(argc, argv);
     platformBeforeSdlInit();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         return 1;
-    // The desktop's size is only known before the first mode is set.
-    const SDL_VideoInfo* info = SDL_GetVideoInfo();
-    int desktopW = info ? info->current_w : 0;
-    int desktopH = info ? info->current_h : 0;
-    if (!openDisplay(platformDisplayPlan(desktopW, desktopH, forcedScale, game.fullscreenFlag)))
-        return 1;
+    if (!openFirstDisplay(forcedScale)) return 1;
     SDL_WM_SetCaption("Vesperalia", "Vesperalia");
     SDL_ShowCursor(platformShowsPointer() ? 1 : 0);
     game.padLayout = platformPadLayout();

@@ -1,13 +1,17 @@
 #include "app/input.h"
 
 #include "app/platform.h"
+#include "app/video_mode.h"
 #include "game/frame_values.h"
 #include "game/game_state.h"
+#include "gfx/present.h"
 #include "gfx/sound_cues.h"
 
 namespace {
 
-enum Action { None, Up, Down, Left, Right, Activate, Back };
+// StepBack is the desktop's Escape: Back on a match, but on the title it only points at the
+// exit, which the player still has to confirm.
+enum Action { None, Up, Down, Left, Right, Activate, Back, StepBack };
 
 void menuUp() {
     game.menuSelection -= 1;
@@ -57,6 +61,9 @@ void titleAction(Action a) {
         else if (game.menuSelection == 3)
             game.quitRequested = 1;
         break;
+    case StepBack:
+        game.menuSelection = 3;
+        break;
     default:
         break;
     }
@@ -93,6 +100,7 @@ void playAction(Action a) {
         openAtCursor();
         break;
     case Back:
+    case StepBack:
         // After an opening the frame belongs to it: leaving now would skip the scoring of
         // its reveal while the animation still brought the match back.
         if (!frame.openedThisFrame) game.screen = Title; // the match is dropped
@@ -123,6 +131,8 @@ Action keyAction(SDLKey sym) {
         return Activate;
     case SDLK_RCTRL:
         return Back;
+    case SDLK_ESCAPE:
+        return StepBack;
     default:
         return None;
     }
@@ -198,6 +208,12 @@ void mouseRelease(int px, int py) {
     }
 }
 
+// Alt+Enter or F11: between a window and the whole screen.
+bool isFullscreenKey(const SDL_keysym& key) {
+    if (key.sym == SDLK_F11) return true;
+    return (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT);
+}
+
 bool isDirectionKey(SDLKey sym) {
     return sym == SDLK_UP || sym == SDLK_DOWN || sym == SDLK_LEFT || sym == SDLK_RIGHT;
 }
@@ -243,6 +259,10 @@ void handleEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN: {
         SDLKey sym = event.key.keysym.sym;
+        if (isFullscreenKey(event.key.keysym)) {
+            toggleFullscreen();
+            break;
+        }
         // The +/= key reads as '=' on most layouts, with or without Shift.
         if (sym == SDLK_PLUS || sym == SDLK_EQUALS || sym == SDLK_KP_PLUS)
             volumeUp();
@@ -288,6 +308,12 @@ void handleEvent(const SDL_Event& event) {
         // Keys let go of while the window was away never arrive: release them now.
         if ((event.active.state & SDL_APPINPUTFOCUS) && event.active.gain == 0)
             releaseAllDirections();
+        break;
+    case SDL_VIDEORESIZE:
+        resizeWindow(event.resize.w, event.resize.h);
+        break;
+    case SDL_VIDEOEXPOSE:
+        presentWholeNextFrame();
         break;
     case SDL_QUIT:
         // A window-close request leaves like the exit item, so the Results are saved.

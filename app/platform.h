@@ -33,6 +33,7 @@ struct DisplayPlan {
     int32_t offsetX; // left border before the picture
     int32_t offsetY; // top border before the picture
     uint32_t flags;  // SDL_SetVideoMode flags
+    int32_t depth;   // bits per pixel asked of SDL: 16, or 0 for the display's own format
 };
 
 // The video mode for this target. desktopW and desktopH are the desktop's size as SDL
@@ -58,6 +59,9 @@ int fullscreenScaleFor(int screenW, int screenH);
 // A window of 320 x 240 x scale, or the whole screen with the picture centred.
 DisplayPlan windowPlan(int scale);
 DisplayPlan fullscreenPlan(int screenW, int screenH);
+// A resizable window the player made w x h (at least 320 x 240): the picture centred at
+// the largest whole scale that fits, with black borders.
+DisplayPlan resizedWindowPlan(int w, int h);
 // The value of "-scale N" (1..8), or 0 when absent or malformed; the last good one wins.
 int parseScaleArgument(int argc, char** argv);
 // VESPERALIA_EXP_BASE when it is an absolute path ending in "/", else platformRegistryBase().

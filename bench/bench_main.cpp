@@ -1,6 +1,7 @@
 // Prints how long each screen takes to draw on this machine, an estimate of its share of
 // the handheld's 16 ms frame, the time to the first frame, the flushes a start costs the
-// card, and the memory the loaded game holds. Run from the checkout (data/ and lang/).
+// card, the memory the loaded game holds, and what presenting the picture costs a desktop
+// at each scale (bench/present_bench.cpp). Run from the checkout (data/ and lang/).
 //
 // The estimate scales each screen by a reference operation timed in the same run: one
 // 320x240 blit from a 32-bit surface to the 16-bit screen, reported at 7.7 ms on the
@@ -21,6 +22,8 @@
 #include <vector>
 
 #include "app/frame_loop.h"
+#include "bench/child_run.h"
+#include "bench/present_bench.h"
 #include "exp/file_io.h"
 #include "game/game_state.h"
 #include "gfx/assets.h"
@@ -87,28 +90,10 @@ struct StartFigures {
 // Runs this program again as "--one-start" and reads what it reports.
 StartFigures timedStart(const char* self) {
     StartFigures s;
-    int fds[2];
-    if (pipe(fds) != 0) return s;
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        close(fds[0]);
-        close(fds[1]);
-        execl(self, self, "--one-start", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char buf[128] = {0};
-    size_t got = 0;
-    ssize_t n;
-    while (got < sizeof buf - 1 && (n = read(fds[0], buf + got, sizeof buf - 1 - got)) > 0)
-        got += static_cast<size_t>(n);
-    close(fds[0]);
-    int status = 0;
-    if (pid > 0) waitpid(pid, &status, 0);
-    const char* line = std::strstr(buf, "start: "); // whatever a library printed before it
-    if (line && pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        std::sscanf(line, "start: %lf %d %d", &s.firstFrameMs, &s.files, &s.flushes);
+    std::string output;
+    bool done = runChild(self, {"--one-start"}, output);
+    const char* line = std::strstr(output.c_str(), "start: "); // after what a library printed
+    if (line && done) std::sscanf(line, "start: %lf %d %d", &s.firstFrameMs, &s.files, &s.flushes);
     return s;
 }
 
@@ -256,6 +241,9 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (argc > 1 && std::strcmp(argv[1], "--one-start") == 0) return oneStart(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--present") == 0) return presentationRun(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--presentation") == 0)
+        return presentationSection(argv[0]) ? 0 : 1;
 
     int rounds = 15;
     if (argc > 2 && std::strcmp(argv[1], "--rounds") == 0) rounds = std::atoi(argv[2]);
@@ -376,5 +364,6 @@ int main(int argc, char** argv) {
     freeImages();
     freeSounds();
     removeScratch(scratch);
-    return 0;
+    std::fflush(stdout);
+    return presentationSection(self) ? 0 : 1;
 }

@@ -41,9 +41,9 @@ struct GameState {
     int32_t winsNeeded = 3;      // points that win a match, 1..9
     int32_t volume = 120;        // mixer volume 0..120 in steps of 10
     int32_t displayScale = 1;    // each game pixel is a displayScale square on screen
-    int32_t displayOffsetX = 0;  // left border before the picture (full screen on a desktop)
+    int32_t displayOffsetX = 0;  // left border before the picture (full screen, resized window)
     int32_t displayOffsetY = 0;  // top border before the picture
-    uint32_t fullscreenFlag = 0; // 0 or SDL_FULLSCREEN when "-fullscreen" was given
+    uint32_t fullscreenFlag = 0; // SDL_FULLSCREEN while the whole screen is used, else 0
     int32_t scanlines = 0;       // 1 when "-scanlines" was given: darkened rows when scaled
     int32_t padLayout = 0;       // PadLayout of the pad in use; the handheld's at start
     int32_t screen = Title;      // the current Screen

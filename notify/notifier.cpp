@@ -151,6 +151,10 @@ void setupNotifier(SDL_Surface* target) {
         notifierFont = openFontBytes(notifierFontBytes, static_cast<int>(notifierFontBytesCount));
 }
 
+void moveNotifier(SDL_Surface* previous, SDL_Surface* next) {
+    if (notifierTarget && notifierTarget == previous) notifierTarget = next;
+}
+
 void shutdownNotifier() {
     notifierTarget = nullptr;
     freeImages();

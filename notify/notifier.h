@@ -10,6 +10,9 @@
 
 // Loads the embedded badge, cap and font for drawing on target (the screen surface).
 void setupNotifier(SDL_Surface* target);
+// The screen surface was replaced by next (a new video mode): a Notifier drawing on
+// previous draws on next from now on. Its images stay as they are.
+void moveNotifier(SDL_Surface* previous, SDL_Surface* next);
 // Forgets the target and frees the two images; the font and the queue live on.
 void shutdownNotifier();
 // Queues a message; the registry calls it through a plain function pointer. Either text may

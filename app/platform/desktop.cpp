@@ -13,7 +13,9 @@ DisplayPlan platformDisplayPlan(int desktopW, int desktopH, int forcedScale,
     // full screen keeps the desktop's resolution and scales inside it.
     if (fullscreenFlag && desktopW >= 320 && desktopH >= 240)
         return fullscreenPlan(desktopW, desktopH);
-    return windowPlan(forcedScale ? forcedScale : windowScaleFor(desktopW, desktopH));
+    DisplayPlan plan = windowPlan(forcedScale ? forcedScale : windowScaleFor(desktopW, desktopH));
+    plan.flags |= SDL_RESIZABLE; // a window the player can resize or maximise
+    return plan;
 }
 
 bool platformShowsPointer() {

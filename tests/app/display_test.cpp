@@ -34,6 +34,25 @@ TEST(DisplayPlanTest, ScaleChoiceAndArguments) {
     EXPECT_EQ(w.width, 960);
     EXPECT_EQ(w.height, 720);
     EXPECT_EQ(w.flags, 0u);
+    // Only the bare picture is drawn on the video surface, in the game's 16 bits.
+    EXPECT_EQ(w.depth, 0);
+    EXPECT_EQ(windowPlan(1).depth, 16);
+    EXPECT_EQ(full.depth, 0);
+
+    // A resized window: centred at the largest whole scale, never below 320x240.
+    DisplayPlan r = resizedWindowPlan(1000, 800);
+    EXPECT_EQ(r.scale, 3);
+    EXPECT_EQ(r.offsetX, 20);
+    EXPECT_EQ(r.offsetY, 40);
+    EXPECT_EQ(r.flags, static_cast<uint32_t>(SDL_RESIZABLE));
+    r = resizedWindowPlan(100, 900);
+    EXPECT_EQ(r.width, 320);
+    EXPECT_EQ(r.height, 900);
+    EXPECT_EQ(r.offsetY, 330);
+    EXPECT_EQ(r.depth, 0); // borders: not the bare picture
+    r = resizedWindowPlan(320, 240);
+    EXPECT_EQ(r.depth, 16);
+    EXPECT_EQ(r.scale, 1);
 
     auto parse = [](std::initializer_list<const char*> args) {
         char* argv[8];
@@ -81,12 +100,14 @@ TEST(EnlargeTest, BlocksOfExactColourAndScanlines) {
         for (int x = 0; x < 320; ++x)
             static_cast<Uint16*>(src->pixels)[y * (src->pitch / 2) + x] =
                 static_cast<Uint16>(x * 977 + y * 40503);
+    std::vector<Uint32> table;
+    buildColourTable(src->format, table); // RGB565 to itself
     for (int scale : {2, 3}) {
         for (bool lines : {false, true}) {
             const int ox = 5, oy = 3; // a border, as in full screen
             SDL_Surface* dst = surface16(320 * scale + 2 * ox, 240 * scale + 2 * oy);
             SDL_FillRect(dst, nullptr, 0x1234);
-            enlargeFrame(src, dst, scale, ox, oy, lines);
+            enlargeFrame(src, dst, table, scale, ox, oy, lines);
             int wrong = 0;
             for (int y = 0; y < dst->h; ++y)
                 for (int x = 0; x < dst->w; ++x) {
@@ -107,7 +128,7 @@ TEST(EnlargeTest, BlocksOfExactColourAndScanlines) {
         }
     }
     SDL_Surface* same = surface16(320, 240); // scale 1: scanlines change nothing
-    enlargeFrame(src, same, 1, 0, 0, true);
+    enlargeFrame(src, same, table, 1, 0, 0, true);
     EXPECT_EQ(SDL_memcmp(same->pixels, src->pixels, static_cast<size_t>(240 * src->pitch)), 0);
     SDL_FreeSurface(same);
     SDL_FreeSurface(src);

@@ -134,6 +134,35 @@ TEST_F(InputTest, TimedScreensTakeOnlyVolumeAndReleases) {
     EXPECT_EQ(frame.holdUp, 0);
 }
 
+// Escape leaves a match like Right Ctrl, does nothing on the timed screens, and on the title
+// only points at the exit: leaving still takes a confirmation.
+TEST_F(InputTest, EscapeStepsBackButNeverLeavesTheTitleByItself) {
+    key(SDLK_ESCAPE);
+    EXPECT_EQ(game.menuSelection, 3);
+    key(SDLK_ESCAPE);
+    EXPECT_EQ(game.menuSelection, 3);
+    EXPECT_EQ(game.screen, Title);
+    EXPECT_EQ(game.quitRequested, 0);
+
+    for (int screen : {Opening, Searching, Found, MatchEnd}) {
+        startMatch();
+        game.screen = screen;
+        key(SDLK_ESCAPE);
+        EXPECT_EQ(game.screen, screen);
+    }
+    startMatch();
+    game.screen = Play;
+    game.board.target = 0;
+    click(150, 75); // an opening: the rest of the frame belongs to it, as with Right Ctrl
+    key(SDLK_ESCAPE);
+    EXPECT_EQ(game.screen, Play);
+    clearFrameOpening();
+    game.revealFramesLeft = 0;
+    game.currentPlayer = 2; // also during the computer's turn
+    key(SDLK_ESCAPE);
+    EXPECT_EQ(game.screen, Title);
+}
+
 } // namespace
 
 namespace {

@@ -375,8 +375,8 @@ void noise() {
         break;
     }
     case 1: {
-        static const SDLKey other[8] = {SDLK_a,      SDLK_ESCAPE, SDLK_RETURN, SDLK_LCTRL,
-                                        SDLK_LSHIFT, SDLK_F1,     SDLK_1,      SDLK_TAB};
+        static const SDLKey other[8] = {SDLK_a,      SDLK_F2, SDLK_RETURN, SDLK_LCTRL,
+                                        SDLK_LSHIFT, SDLK_F1, SDLK_1,      SDLK_TAB};
         SDLKey k = other[below(8)];
         key(k, true);
         key(k, false);
@@ -419,7 +419,7 @@ void drop() {
     if (start >= 0 && chance(0.4))
         pad(start, true);
     else
-        key(SDLK_RCTRL, true);
+        key(chance(0.5) ? SDLK_RCTRL : SDLK_ESCAPE, true); // Escape gives up like Right Ctrl
     if (predicted.opened) {
         predicted.openThenDrop = true; // the frame belongs to its opening
         return;
