@@ -3,7 +3,8 @@
 # time, from its corpus in fuzz/corpus/TARGET/ and seeds made out of the game's own files.
 # Prints runs, runs per second and crashes per target; a crash's input is kept in
 # build-fuzz/crashes/TARGET/ and makes the script exit non-zero. With --merge, the inputs
-# the runs found that add coverage are merged into fuzz/corpus/ (libFuzzer -merge=1).
+# the runs found that reach new code are merged into fuzz/corpus/ (libFuzzer -merge=1,
+# counting edges only, not how often each runs: that keeps the corpus small).
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -116,7 +117,7 @@ if [ $MERGE -eq 1 ]; then
         before=$(ls fuzz/corpus/$name | wc -l)
         if ! VESPERALIA_FUZZ_SCRATCH="$SCRATCH_ROOT/vesperalia-fuzz-$name-$$" \
             SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$BUILD/fuzz_$name" -merge=1 \
-            -timeout=25 "fuzz/corpus/$name" "$OUT/corpus/$name" "$OUT/seeds/$name" \
+            -use_counters=0 -timeout=25 "fuzz/corpus/$name" "$OUT/corpus/$name" "$OUT/seeds/$name" \
             >"$log" 2>&1; then
             echo "fuzz: merging into fuzz/corpus/$name failed; see $log" >&2
             status=1
