@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     std::error_code ec;
     std::vector<fs::path> inputs;
-    for (const fs::directory_entry& e : fs::directory_iterator(argv[1], ec))
+    // Absolute paths: the targets change into their scratch trees.
+    for (const fs::directory_entry& e : fs::directory_iterator(fs::absolute(argv[1]), ec))
         if (e.is_regular_file(ec)) inputs.push_back(e.path());
     if (ec || inputs.empty()) {
         std::fprintf(stderr, "fuzz replay: no inputs in %s\n", argv[1]);

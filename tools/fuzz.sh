@@ -28,6 +28,7 @@ SECONDS_EACH=$1
 ./tools/install-deps.sh clang libclang-rt-14-dev >&2
 
 OUT="$PWD/build-fuzz" # absolute: the targets change into their scratch trees
+CORPUS="$PWD/fuzz/corpus"
 BUILD=$OUT/cmake
 TARGETS="lang profile items descriptions baselang results bmp bitmap font"
 mkdir -p "$OUT/logs"
@@ -69,7 +70,7 @@ run_target() {
         [ "$left" -ge 1 ] || break
         VESPERALIA_FUZZ_SCRATCH="$scratch" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
             "$BUILD/fuzz_$name" -max_total_time="$left" -timeout=25 -print_final_stats=1 \
-            -artifact_prefix="$crashes/" "$OUT/corpus/$name" "fuzz/corpus/$name" "$OUT/seeds/$name" \
+            -artifact_prefix="$crashes/" "$OUT/corpus/$name" "$CORPUS/$name" "$OUT/seeds/$name" \
             >>"$log" 2>&1 || true
         runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*$')
         executions=$((executions + ${runs:-0}))
@@ -117,7 +118,7 @@ if [ $MERGE -eq 1 ]; then
         before=$(ls fuzz/corpus/$name | wc -l)
         if ! VESPERALIA_FUZZ_SCRATCH="$SCRATCH_ROOT/vesperalia-fuzz-$name-$$" \
             SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$BUILD/fuzz_$name" -merge=1 \
-            -use_counters=0 -timeout=25 "fuzz/corpus/$name" "$OUT/corpus/$name" "$OUT/seeds/$name" \
+            -use_counters=0 -timeout=25 "$CORPUS/$name" "$OUT/corpus/$name" "$OUT/seeds/$name" \
             >"$log" 2>&1; then
             echo "fuzz: merging into fuzz/corpus/$name failed; see $log" >&2
             status=1
