@@ -38,7 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ScratchTree& t = scratch();
     std::vector<std::string> p = splitInput(data, size, 3);
     freshRegistry();
+    // Only the profile the first line names is laid out (no other can be opened), the line
+    // read as the registry reads it; were it read otherwise, a game would merely be
+    // registered from scratch.
+    const std::string line = p[0].substr(0, p[0].find_first_of(std::string("\n\0", 2)));
     for (const std::string& dir : {testerGameDir(), t.base + "tolvenar_vesperalia/"}) {
+        if (dir == testerGameDir() ? line != "tester" : line != "" && line != ".") continue;
         makeDirs(dir);
         for (const auto& [path, bytes] : registered) {
             if (path.back() == '/')
@@ -47,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 writeBytes(dir + path, bytes);
         }
     }
+    makeDirs(t.base + "tester");
     writeBytes(t.base + "activeexp", p[0]);
     writeBytes(t.base + "tester/exp.cfg", p[1]);
     writeBytes(t.base + "exp.cfg", p[1]); // for a profile naming the base itself
