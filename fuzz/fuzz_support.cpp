@@ -1,13 +1,18 @@
 #include "fuzz/fuzz_support.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
+#include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 #include "exp/file_io.h"
 #include "exp/registry.h"
@@ -21,30 +26,118 @@ const char pieceSeparator[] = "\n--8<--\n";
 
 namespace {
 
-typedef std::map<std::string, std::string> Snapshot; // relative path -> bytes ("/" for dirs)
+// Relative path -> bytes ("/" for directories, whose paths end in "/").
+typedef std::map<std::string, std::string> Snapshot;
+Snapshot baseBefore;
+// The tree around the base before the run: for each entry in listing order, its relative
+// path ("/" ending a directory's), a NUL and the version of its bytes (0 for a directory).
+std::string aroundBefore;
 
-Snapshot aroundBefore, baseBefore;
-
-void snapshotInto(Snapshot& out, const std::string& dir, const std::string& prefix,
-                  const std::string& skip) {
-    std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
-        std::string name = e.path().filename().string();
-        std::string path = dir + name;
-        if (path + "/" == skip) continue;
-        if (e.is_directory(ec) && !e.is_symlink(ec)) {
-            out[prefix + name + "/"] = "/";
-            snapshotInto(out, path + "/", prefix + name + "/", skip);
-        } else {
-            out[prefix + name] = readBytes(path);
-        }
-    }
+bool sameStatus(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mode == b.st_mode && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+           a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
-Snapshot snapshot(const std::string& dir, const std::string& skip = "") {
-    Snapshot s;
-    snapshotInto(s, dir, "", skip);
-    return s;
+// False when the file cannot be opened or read; status, when given, is the open file's.
+bool readFile(const std::string& path, std::string& bytes, struct stat* status = nullptr) {
+    bytes.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0;
+    if (ok && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+    char buf[8192];
+    while (ok) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0; // a directory opens but does not read
+            break;
+        }
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    if (ok && status) *status = st;
+    return ok;
+}
+
+// The files outside the base as last read, with the status each had then. A file that
+// keeps that status, and had last changed well before it was read, still holds those bytes:
+// any later write changes its status (only a write within the same clock tick as the read
+// could keep it). Nothing outside the base is meant to change, so most runs read none.
+struct SeenFile {
+    struct stat status;
+    time_t readAt;
+    std::string bytes;
+    unsigned long version; // changes exactly when the bytes read differ from the last ones
+};
+std::unordered_map<std::string, SeenFile> seenFiles;
+unsigned long lastVersion = 1;
+
+// 1 for a file that cannot be read.
+unsigned long fileVersion(const std::string& path) {
+    auto seen = seenFiles.find(path);
+    struct stat now;
+    if (seen != seenFiles.end() && stat(path.c_str(), &now) == 0 &&
+        sameStatus(seen->second.status, now) && now.st_ctim.tv_sec + 2 <= seen->second.readAt)
+        return seen->second.version;
+    SeenFile fresh;
+    fresh.readAt = std::time(nullptr);
+    if (!readFile(path, fresh.bytes, &fresh.status)) {
+        if (seen != seenFiles.end()) seenFiles.erase(seen);
+        return 1;
+    }
+    bool same = seen != seenFiles.end() && seen->second.bytes == fresh.bytes;
+    fresh.version = same ? seen->second.version : ++lastVersion;
+    SeenFile& slot = seenFiles[path];
+    slot = std::move(fresh);
+    return slot.version;
+}
+
+// Calls visit(name, is directory) for each entry of dir but "." and ".." (a symbolic link
+// is no directory). Reads the listing with getdents64 into the stack: opendir takes a
+// 32 KiB heap buffer, which the sanitizers make costly at a few dozen directories per
+// input. visit may remove the entry it is given.
+template <typename Visit> void forEachEntry(const std::string& dir, Visit visit) {
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    alignas(8) char buf[4096];
+    ssize_t n;
+    while ((n = getdents64(fd, buf, sizeof buf)) > 0) {
+        for (ssize_t at = 0; at < n;) {
+            const dirent64* e = reinterpret_cast<const dirent64*>(buf + at);
+            at += e->d_reclen;
+            if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, "..")) continue;
+            bool directory = e->d_type == DT_DIR;
+            if (e->d_type == DT_UNKNOWN) {
+                struct stat st;
+                directory =
+                    fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+            }
+            visit(e->d_name, directory);
+        }
+    }
+    close(fd);
+}
+
+// Calls visit(relative path, path, is directory) for everything below dir (which ends in
+// "/"), but for the directory skip and what it holds.
+template <typename Visit>
+void walk(const std::string& dir, const std::string& prefix, const std::string& skip,
+          Visit& visit) {
+    forEachEntry(dir, [&](const char* name, bool directory) {
+        std::string path = dir + name;
+        if (directory) {
+            path += "/";
+            if (path == skip) return;
+            visit(prefix + name + "/", path, true);
+            walk(path, prefix + name + "/", skip, visit);
+        } else {
+            visit(prefix + name, path, false);
+        }
+    });
 }
 
 std::string baseName(const std::string& path) {
@@ -98,6 +191,93 @@ std::vector<ExpItem> itemFile(const std::string& bytes) {
         out.push_back(ExpItem{getLE32(r), getLE32(r + 4), getLE32(r + 8), getLE32(r + 12)});
     }
     return out;
+}
+
+// The files checkWellFormed and checkNothingLost read.
+bool checkedName(const std::string& name) {
+    return name == "exp.dat" || name == "exp.summary" || startsWith(name, "exp.desc.") ||
+           name == "results.dat" || name == "exp.lang" || name == "update";
+}
+
+// Every directory around the base is watched (inotify): a run after which no change was
+// reported there, nearly every run, needs no walk of that tree. -1 without inotify.
+int aroundWatch = -1;
+bool aroundKnown = false; // aroundBefore describes the tree as it is
+
+void watchDirectory(const std::string& path) {
+    if (aroundWatch >= 0)
+        inotify_add_watch(aroundWatch, path.c_str(),
+                          IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO |
+                              IN_CREATE | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF);
+}
+
+// Whether a change was reported since the last call (an overflowing queue reports one).
+bool aroundChanged() {
+    if (aroundWatch < 0) return true;
+    alignas(struct inotify_event) char buf[4096];
+    bool any = false;
+    while (read(aroundWatch, buf, sizeof buf) > 0)
+        any = true;
+    return any;
+}
+
+// Appends the entries below path (a directory, ending in "/") to a fingerprint, but for the
+// directory skip; relative paths start at relStart. One string grows and is kept across
+// runs: the tree is walked twice per input, and every allocation costs under the sanitizers.
+void fingerprintInto(std::string& out, std::string& path, size_t relStart,
+                     const std::string& skip) {
+    forEachEntry(path, [&](const char* name, bool directory) {
+        size_t length = path.size();
+        path += name;
+        if (directory) path += '/';
+        if (path != skip) {
+            unsigned long version = directory ? 0 : fileVersion(path);
+            out.append(path, relStart, std::string::npos);
+            out.push_back('\0');
+            out.append(reinterpret_cast<const char*>(&version), sizeof version);
+            if (directory) {
+                watchDirectory(path);
+                fingerprintInto(out, path, relStart, skip);
+            }
+        }
+        path.resize(length);
+    });
+}
+
+void aroundFingerprint(std::string& out) {
+    static std::string path;
+    out.clear();
+    path = scratch().root;
+    watchDirectory(path);
+    fingerprintInto(out, path, path.size(), scratch().base);
+}
+
+// A fingerprint as relative path -> version.
+std::map<std::string, unsigned long> entries(const std::string& fingerprint) {
+    std::map<std::string, unsigned long> out;
+    for (size_t at = 0; at < fingerprint.size();) {
+        size_t end = fingerprint.find('\0', at);
+        unsigned long version;
+        std::memcpy(&version, fingerprint.data() + end + 1, sizeof version);
+        out[fingerprint.substr(at, end - at)] = version;
+        at = end + 1 + sizeof version;
+    }
+    return out;
+}
+
+// The base: the bytes of the files whose contents are checked; the others (images, the
+// title) only for their presence.
+Snapshot baseSnapshot() {
+    Snapshot s;
+    auto visit = [&s](const std::string& rel, const std::string& path, bool directory) {
+        std::string& bytes = s[rel];
+        if (directory)
+            bytes = "/";
+        else if (checkedName(rel.substr(rel.rfind('/') + 1)))
+            bytes = readBytes(path);
+    };
+    walk(scratch().base, "", "", visit);
+    return s;
 }
 
 void checkWellFormed(const std::string& rel, const std::string& bytes) {
@@ -160,6 +340,12 @@ void checkMemoryMatchesDisk() {
             fuzzFail("summary counter " + std::to_string(i) + " differs from exp.summary");
 
     std::string path = descriptionPath(registry.loadedLanguage);
+    // A language whose file cannot be written has none: its texts live in memory only, as
+    // the registry intends for a file it cannot create. That is so when the file's name, or
+    // the name of the temporary file (".NAME.tmp") every registry write goes through, is too
+    // long for the file system.
+    std::string name = baseName(path);
+    if (name.size() + 5 > static_cast<size_t>(pathconf(dir.c_str(), _PC_NAME_MAX))) return;
     std::vector<Record> onDisk;
     if (!path.empty()) onDisk = descriptionFile(readBytes(path));
     same = onDisk.size() == registry.descriptions.size();
@@ -192,27 +378,52 @@ void fuzzFail(const std::string& what) {
     std::abort();
 }
 
+// Plain system calls throughout: the harness runs them for every input, and buffered
+// streams cost more than the game code they surround.
 void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) fuzzFail("the harness could not write " + path);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    bool ok = fd >= 0;
+    for (size_t at = 0; ok && at < bytes.size();) {
+        ssize_t n = write(fd, bytes.data() + at, bytes.size() - at);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) at += static_cast<size_t>(n);
+    }
+    if (fd >= 0 && close(fd) != 0) ok = false;
+    if (!ok) fuzzFail("the harness could not write " + path);
 }
 
 std::string readBytes(const std::string& path) {
     std::string bytes;
-    readWholeFile(path, bytes);
+    if (!readFile(path, bytes)) bytes.clear();
     return bytes;
 }
 
+void listFiles(const std::string& dir, std::vector<std::pair<std::string, std::string>>& out) {
+    auto visit = [&out](const std::string& rel, const std::string& path, bool directory) {
+        out.emplace_back(rel, directory ? std::string() : readBytes(path));
+    };
+    walk(dir, "", "", visit);
+}
+
 void makeDirs(const std::string& path) {
-    std::error_code ec;
-    fs::create_directories(path, ec);
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0777);
+    mkdir(path.c_str(), 0777);
 }
 
 void emptyDirectory(const std::string& dir) {
-    std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(dir, ec))
-        fs::remove_all(e.path(), ec);
+    std::string inside = dir.back() == '/' ? dir : dir + "/";
+    forEachEntry(inside, [&inside](const char* name, bool directory) {
+        std::string path = inside + name;
+        if (directory) {
+            emptyDirectory(path);
+            rmdir(path.c_str());
+        } else {
+            unlink(path.c_str());
+        }
+    });
 }
 
 const ScratchTree& scratch() {
@@ -246,6 +457,12 @@ const ScratchTree& scratch() {
     writeBytes(tree.sentinel + "exp.desc.en", std::string(128, '\2'));
     writeBytes(tree.root + "results.dat", std::string(12, '\3'));
     if (chdir(tree.work.c_str()) != 0) fuzzFail("cannot enter " + tree.work);
+    // The game's languages, found again in work/: every run sees the same ones wherever
+    // the target was started.
+    std::error_code ec;
+    fs::copy(std::string(VESPERALIA_SOURCE_DIR) + "/lang", tree.work + "lang",
+             fs::copy_options::overwrite_existing | fs::copy_options::recursive, ec);
+    languageTable = LanguageTable();
     return tree;
 }
 
@@ -265,26 +482,28 @@ std::vector<std::string> splitInput(const uint8_t* data, size_t size, size_t max
     return pieces;
 }
 
-void installGameFiles() {
-    const ScratchTree& t = scratch();
-    std::error_code ec;
-    const std::string source = VESPERALIA_SOURCE_DIR;
-    fs::copy(source + "/lang", t.work + "lang", fs::copy_options::overwrite_existing, ec);
-    makeDirs(t.work + "data");
-    for (const fs::directory_entry& e : fs::directory_iterator(source + "/data", ec))
-        if (e.path().extension() == ".bmp")
-            fs::copy_file(e.path(), t.work + "data/" + e.path().filename().string(),
-                          fs::copy_options::overwrite_existing, ec);
-    languageTable = LanguageTable(); // found again in the working directory
+namespace {
+
+// The registry, the Notifier's queue, the game state and the loaded texts back to their
+// start values. The embedded font stays open: opening and checking it again for every
+// input would cost more than the rest of a registration.
+void resetProcessRecords() {
+    resetRegistry();
+    TTF_Font* font = notifierFont;
+    notifierFont = nullptr;
+    resetNotifier();
+    notifierFont = font;
+    resetGameState();
+    std::vector<std::string>().swap(languageTable.strings);
 }
+
+} // namespace
 
 void freshRegistry() {
     const ScratchTree& t = scratch();
     emptyDirectory(t.base);
-    resetRegistry();
+    resetProcessRecords();
     registry.baseDir = t.base;
-    resetNotifier();
-    resetGameState();
 }
 
 void writeProfile(const std::string& cfg) {
@@ -299,23 +518,31 @@ std::string testerGameDir() {
 }
 
 void beginRun() {
-    const ScratchTree& t = scratch();
-    aroundBefore = snapshot(t.root, t.base);
-    baseBefore = snapshot(t.base);
+    if (aroundWatch < 0 && !aroundKnown) aroundWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (aroundChanged() || !aroundKnown) aroundFingerprint(aroundBefore);
+    aroundKnown = true;
+    baseBefore = baseSnapshot();
 }
 
 void checkAfterRun() {
     const ScratchTree& t = scratch();
-    Snapshot around = snapshot(t.root, t.base);
-    if (around != aroundBefore) {
-        for (const auto& [path, bytes] : around) {
-            auto was = aroundBefore.find(path);
-            if (was == aroundBefore.end() || was->second != bytes)
+    static std::string aroundAfter;
+    if (aroundChanged())
+        aroundFingerprint(aroundAfter);
+    else
+        aroundAfter = aroundBefore;
+    if (aroundAfter != aroundBefore) {
+        // Either something changed, or only the listing order did.
+        std::map<std::string, unsigned long> before = entries(aroundBefore),
+                                             after = entries(aroundAfter);
+        for (const auto& [path, version] : after) {
+            auto was = before.find(path);
+            if (was == before.end() || was->second != version)
                 fuzzFail("written outside the registry base: " + t.root + path);
         }
-        fuzzFail("removed outside the registry base");
+        if (after.size() != before.size()) fuzzFail("removed outside the registry base");
     }
-    Snapshot base = snapshot(t.base);
+    Snapshot base = baseSnapshot();
     for (const auto& [path, bytes] : base) {
         std::string name = baseName(path);
         if (!name.empty() && name[0] == '.' && name.size() > 4 &&
@@ -323,10 +550,14 @@ void checkAfterRun() {
             fuzzFail("temporary file left behind: " + path);
         auto was = baseBefore.find(path);
         if (was != baseBefore.end() && was->second == bytes) continue;
-        if (bytes != "/") checkWellFormed(path, bytes);
+        if (path.back() != '/') checkWellFormed(path, bytes);
         if (was != baseBefore.end()) checkNothingLost(path, was->second, bytes);
     }
     for (const auto& [path, bytes] : baseBefore)
         if (!base.count(path)) fuzzFail("removed from the registry: " + path);
     checkMemoryMatchesDisk();
+    // What the run built goes within the run: libFuzzer runs a costly leak check after
+    // every run that frees less than it allocates.
+    Snapshot().swap(baseBefore);
+    resetProcessRecords();
 }

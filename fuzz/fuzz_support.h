@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What every fuzz target shares: a scratch tree of its own, the splitting of one input into
@@ -18,7 +19,8 @@ struct ScratchTree {
     std::string root, base, sentinel, work; // each ends in "/"
 };
 
-// Makes the tree on first use, changes into work/ and hands back the paths.
+// Makes the tree on first use, copies the game's lang/ into work/, changes into work/,
+// discovers the languages there as the game does at start-up, and hands back the paths.
 const ScratchTree& scratch();
 
 // Splits an input at each "\n--8<--\n" into at most maxPieces pieces; the last piece keeps
@@ -27,13 +29,12 @@ std::vector<std::string> splitInput(const uint8_t* data, size_t size, size_t max
 extern const char pieceSeparator[];
 
 void writeBytes(const std::string& path, const std::string& bytes);
+// Every file and directory below dir (which ends in "/"), relative to it, with the files'
+// bytes; directories end in "/" and come before what they hold.
+void listFiles(const std::string& dir, std::vector<std::pair<std::string, std::string>>& out);
 std::string readBytes(const std::string& path); // empty when it cannot be read
 void makeDirs(const std::string& path);         // like mkdir -p
 void emptyDirectory(const std::string& dir);    // removes what is inside, keeps dir
-
-// Copies the game's lang/ and data/*.bmp into work/ and discovers the languages there, as
-// the game does at start-up; registerGame then finds everything it reads.
-void installGameFiles();
 
 // A fresh registry in base/: its contents removed, the registry, the Notifier's queue and the
 // game state back to their start values, and registry.baseDir pointing at base/.
