@@ -3,6 +3,7 @@
 #include "notify/embedded_resources.h"
 
 #include <cstdint>
+#include <cstring>
 
 // The loaders only read from the stream, so handing them the constant bytes is safe.
 static SDL_RWops* streamOver(const unsigned char* bytes, int size) {
@@ -124,12 +125,41 @@ static bool smallPixelFont(TTF_Font* font) {
     return true;
 }
 
+// The Notifier's font is TrueType (sfnt version 1.0). On opening, FreeType works through
+// every glyph that "maxp" counts (their names, a Unicode map made from them), so a damaged
+// count of 65535 in a small file costs it milliseconds; the count must fit the "loca" table,
+// which holds an offset of at least two bytes per glyph and one more.
+static bool trueTypeHoldingItsGlyphs(const unsigned char* bytes, int size) {
+    auto be16 = [bytes](size_t at) { return size_t(bytes[at]) << 8 | bytes[at + 1]; };
+    auto be32 = [&](size_t at) { return be16(at) << 16 | be16(at + 2); };
+    if (size < 12) return false;
+    size_t end = static_cast<size_t>(size);
+    if (be32(0) != 0x00010000 || 12 + 16 * be16(4) > end) return false;
+    size_t glyphs = 0, locaBytes = 0;
+    bool maxp = false, loca = false;
+    for (size_t entry = 12; entry < 12 + 16 * be16(4); entry += 16) {
+        size_t at = be32(entry + 8), length = be32(entry + 12);
+        if (at > end || length > end - at) continue;
+        if (!maxp && memcmp(bytes + entry, "maxp", 4) == 0 && length >= 6)
+            maxp = true, glyphs = be16(at + 4);
+        else if (!loca && memcmp(bytes + entry, "loca", 4) == 0)
+            loca = true, locaBytes = length;
+    }
+    return maxp && loca && locaBytes / 2 >= glyphs + 1;
+}
+
 TTF_Font* openFontBytes(const unsigned char* bytes, int size) {
+    if (!bytes || !trueTypeHoldingItsGlyphs(bytes, size)) return nullptr;
     if (!TTF_WasInit() && TTF_Init() < 0) return nullptr;
     SDL_RWops* stream = streamOver(bytes, size);
     if (!stream) return nullptr;
     TTF_Font* font = TTF_OpenFontRW(stream, 1, 8);
-    if (font && !smallPixelFont(font)) {
+    if (!font) return nullptr;
+    // The Notifier's pixel font draws the same without hinting, so FreeType's hinters are
+    // left out: on a damaged font they size their buffers by the limits it declares,
+    // megabytes for every glyph.
+    TTF_SetFontHinting(font, TTF_HINTING_NONE);
+    if (!smallPixelFont(font)) {
         TTF_CloseFont(font);
         return nullptr;
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "exp/file_io.h"
@@ -66,23 +67,77 @@ TEST(NotifierBitmap, SoundImagesOfEveryDepthLoad) {
     SDL_FreeSurface(image);
 }
 
+namespace {
+
+TTF_Font* openFont(const std::string& b) {
+    return openFontBytes(reinterpret_cast<const unsigned char*>(b.data()),
+                         static_cast<int>(b.size()));
+}
+
+// Where the table tagged tag starts in an sfnt font (0 when it has none).
+size_t tableAt(const std::string& font, const char* tag) {
+    for (size_t entry = 12; entry + 16 <= font.size(); entry += 16) {
+        if (font.compare(entry, 4, tag) != 0) continue;
+        size_t at = 0;
+        for (int i = 8; i < 12; ++i)
+            at = at << 8 | static_cast<unsigned char>(font[entry + i]);
+        return at;
+    }
+    return 0;
+}
+
+} // namespace
+
 TEST(NotifierFont, AFontOfNonsenseSizesIsRefused) {
     std::string font(reinterpret_cast<const char*>(notifierFontBytes), notifierFontBytesCount);
-    auto open = [](const std::string& b) {
-        return openFontBytes(reinterpret_cast<const unsigned char*>(b.data()),
-                             static_cast<int>(b.size()));
-    };
+    auto open = openFont;
     TTF_Font* sound = open(font);
     ASSERT_NE(sound, nullptr);
     TTF_CloseFont(sound);
     // An ascender of 28672 units in "hhea" makes lines some 230 pixels tall.
-    for (size_t entry = 12; entry + 16 <= font.size(); entry += 16) {
-        if (font.compare(entry, 4, "hhea") != 0) continue;
-        size_t at = 0;
-        for (int i = 8; i < 12; ++i)
-            at = at << 8 | static_cast<unsigned char>(font[entry + i]);
-        font[at + 4] = 0x70, font[at + 5] = 0;
-        break;
-    }
+    size_t hhea = tableAt(font, "hhea");
+    font[hhea + 4] = 0x70, font[hhea + 5] = 0;
     EXPECT_EQ(open(font), nullptr);
+}
+
+TEST(NotifierFont, OnlyTrueTypeHoldingTheGlyphsItCountsIsOpened) {
+    const std::string font(reinterpret_cast<const char*>(notifierFontBytes),
+                           notifierFontBytesCount);
+    size_t maxp = tableAt(font, "maxp");
+    ASSERT_NE(maxp, 0u);
+    std::string more = font; // one glyph more than "loca" has offsets for
+    int glyphs = static_cast<unsigned char>(font[maxp + 4]) << 8 |
+                 static_cast<unsigned char>(font[maxp + 5]);
+    more[maxp + 4] = static_cast<char>((glyphs + 1) >> 8),
+                more[maxp + 5] = static_cast<char>(glyphs + 1);
+    EXPECT_EQ(openFont(more), nullptr);
+    std::string otherKind = font; // an OpenType font of PostScript outlines
+    otherKind.replace(0, 4, "OTTO");
+    EXPECT_EQ(openFont(otherKind), nullptr);
+    EXPECT_EQ(openFont(font.substr(0, 11)), nullptr);
+    EXPECT_EQ(openFont(font.substr(0, maxp + 5)), nullptr); // "maxp" cut short
+}
+
+// The loader leaves hinting out; the font must still draw every Latin-1 glyph exactly as
+// with FreeType's hinting (a font of outlines off the pixel grid would not).
+TEST(NotifierFont, DrawsAsWithHinting) {
+    TTF_Font* unhinted = openFontBytes(notifierFontBytes, static_cast<int>(notifierFontBytesCount));
+    TTF_Font* hinted = TTF_OpenFontRW(
+        SDL_RWFromConstMem(notifierFontBytes, static_cast<int>(notifierFontBytesCount)), 1, 8);
+    ASSERT_TRUE(unhinted && hinted);
+    for (int c = 32; c <= 255; ++c) {
+        if (c > 126 && c < 161) continue;
+        const char text[] = {static_cast<char>(c), 'g', '\0'};
+        SDL_Surface* a = TTF_RenderText_Blended(unhinted, text, {255, 255, 0, 0});
+        SDL_Surface* b = TTF_RenderText_Blended(hinted, text, {255, 255, 0, 0});
+        ASSERT_TRUE(a && b && a->w == b->w && a->h == b->h) << c;
+        for (int y = 0; y < a->h; ++y)
+            ASSERT_EQ(0, memcmp(static_cast<char*>(a->pixels) + y * a->pitch,
+                                static_cast<char*>(b->pixels) + y * b->pitch, 4 * a->w))
+                << c << " row " << y;
+        SDL_FreeSurface(a);
+        SDL_FreeSurface(b);
+    }
+    TTF_CloseFont(unhinted);
+    TTF_CloseFont(hinted);
 }
