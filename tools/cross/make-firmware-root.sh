@@ -24,20 +24,9 @@ aptdir=$out/firmware-apt
 stamp=$dest/.vesperalia-firmware-root
 want="$suite $PACKAGES"
 
-complete() { [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; }
-if complete; then
-    say "complete: build-cross/arm64/firmware-root"
-    exit 0
-fi
-mkdir -p "$out"
-if command -v flock >/dev/null 2>&1; then
-    exec 8>"$out/.firmware-lock"
-    flock 8
-    complete && { say "complete: build-cross/arm64/firmware-root"; exit 0; }
-fi
-
 # shellcheck source=tools/cross/private-apt.sh
 . "$root/tools/cross/private-apt.sh"
+exit_if_made "$stamp" "$want" "$out/.firmware-lock" build-cross/arm64/firmware-root
 private_apt_setup "$aptdir" arm64 "$suite"
 say "downloading $PACKAGES with their dependencies into build-cross/arm64/firmware-apt"
 rm -f "$aptdir"/cache/archives/*.deb

@@ -41,24 +41,10 @@ stamp=$sysroot/.vesperalia-sysroot
 # shellcheck disable=SC2086
 want=$(printf '%s ' "$suite" $PACKAGES licences versions)
 
-sysroot_complete() { [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; }
-if sysroot_complete; then
-    say "$arch sysroot is complete: build-cross/$arch/sysroot"
-    exit 0
-fi
-# One maker at a time per architecture; a second one waits and then finds it complete.
-mkdir -p "$out"
-if command -v flock >/dev/null 2>&1; then
-    exec 9>"$out/.lock"
-    flock 9
-    if sysroot_complete; then
-        say "$arch sysroot is complete: build-cross/$arch/sysroot"
-        exit 0
-    fi
-fi
-
 # shellcheck source=tools/cross/private-apt.sh
 . "$root/tools/cross/private-apt.sh"
+# One maker at a time per architecture.
+exit_if_made "$stamp" "$want" "$out/.lock" "$arch sysroot, build-cross/$arch/sysroot"
 private_apt_setup "$aptdir" "$arch" "$suite"
 say "downloading Debian $suite $arch packages into build-cross/$arch/apt"
 # shellcheck disable=SC2086

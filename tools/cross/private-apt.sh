@@ -3,6 +3,7 @@
 # architecture leaves the machine's own apt sources, settings and package state as they are.
 #   private_apt_setup DIR ARCH SUITE   writes DIR/apt.conf and runs apt-get update
 #   private_apt DIR ARGS...            apt-get with that configuration
+#   exit_if_made STAMP WANT LOCK WHAT  leaves the script when the tree is already made
 # Both need fail() from the sourcing script.
 
 PRIVATE_APT_KEYRING=/usr/share/keyrings/debian-archive-keyring.gpg
@@ -111,4 +112,21 @@ private_apt_unpack() { # DIR ROOT
         rel=$(realpath -m -s --relative-to="$(dirname "$link")" "$2$target")
         ln -sfn "$rel" "$link"
     done
+}
+
+# A tree is made when its STAMP holds WANT. One maker at a time per LOCK: a second one
+# waits, then finds the tree made and leaves too. Needs say() from the sourcing script.
+exit_if_made() { # STAMP WANT LOCK WHAT
+    if [ -f "$1" ] && [ "$(cat "$1")" = "$2" ]; then
+        say "complete: $4"
+        exit 0
+    fi
+    mkdir -p "$(dirname "$3")"
+    command -v flock >/dev/null 2>&1 || return 0
+    exec 9>"$3"
+    flock 9
+    if [ -f "$1" ] && [ "$(cat "$1")" = "$2" ]; then
+        say "complete: $4"
+        exit 0
+    fi
 }
