@@ -1,13 +1,17 @@
 #!/bin/bash
-# Usage: tools/deb/check-root.sh DEB WORK
-# Installs the desktop package with apt into a fresh Debian 12 root and checks it as a
-# player meets it: apt-get install ./DEB pulls in the dependencies; the game, started
-# through the PATH as an ordinary user, plays once under Xvfb (tools/deb/play-check.sh);
-# apt-get remove --purge, then autoremove, leave the root's files as they were before the
-# install, apart from apt's and dpkg's own records and the player's registry, which stays.
-# The root is made with debootstrap (minbase) once and kept in WORK/root-base; each check
-# works on a copy in WORK/root, chrooted into, with /proc mounted there for the check
-# only. apt's downloads are kept in WORK/apt-archives between runs. This machine's own
+# Usage: tools/deb/check-root.sh DEB WORK [SUITE...]   (SUITE: bookworm, trixie; both
+# when none is named)
+# Installs the desktop package with apt into a fresh root of each Debian release and checks
+# it as a player meets it: apt-get install ./DEB pulls in the dependencies (on Debian 13
+# SDL 1.2 is sdl12-compat, SDL 1.2's interface over SDL2, and the check makes sure the
+# game's libSDL-1.2.so.0 is that one); the game, started through the PATH as an ordinary
+# user, plays once under Xvfb (tools/deb/play-check.sh); apt-get remove --purge, then
+# autoremove, leave the root's files as they were before the install, apart from apt's and
+# dpkg's own records and the player's registry, which stays.
+# Each root is made with debootstrap (minbase) once and kept in WORK/SUITE/base; the roots
+# missing are made side by side, as that mostly waits on the network. Each check works on
+# a copy in WORK/SUITE/root, chrooted into, with /proc mounted there for the check only.
+# apt's downloads are kept in WORK/SUITE/apt-archives between runs. This machine's own
 # files and package state are not touched.
 set -euo pipefail
 
@@ -16,19 +20,39 @@ fail() {
     echo "check-root: $*" >&2
     exit 1
 }
-[ $# -eq 2 ] || fail "usage: check-root.sh DEB WORK"
+[ $# -ge 2 ] || fail "usage: check-root.sh DEB WORK [SUITE...]"
 [ "$(id -u)" -eq 0 ] || fail "the check in a fresh root needs root (debootstrap, chroot): run it as root, or leave it out with tools/package.sh deb --no-root"
 deb=$(realpath "$1")
 mkdir -p "$2"
 work=$(realpath "$2")
+shift 2
+suites=${*:-bookworm trixie}
 src=$(cd "$(dirname "$0")/../.." && pwd)
-base=$work/root-base
-rootdir=$work/root
-archives=$work/apt-archives
-stamp=$base/.vesperalia-root
-suite=bookworm
-for tool in debootstrap chroot; do
+# debootstrap checks each release's signature against this keyring (and fails when it
+# cannot); Debian 12's debian-archive-keyring holds Debian 13's keys too.
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+for tool in debootstrap chroot flock; do
     command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh debootstrap)"
+done
+[ -r "$keyring" ] || fail "no Debian archive keyring at $keyring (package debian-archive-keyring)"
+
+# The release's name in messages, and the SDL 1.2 its apt resolves libsdl1.2debian to:
+# the source package of the file the game loads.
+release() {
+    case $1 in
+    bookworm) echo "Debian 12" ;;
+    trixie) echo "Debian 13" ;;
+    *) return 1 ;;
+    esac
+}
+sdl_source() {
+    case $1 in
+    bookworm) echo libsdl1.2 ;;
+    trixie) echo sdl12-compat ;;
+    esac
+}
+for suite in $suites; do
+    release "$suite" >/dev/null || fail "unknown release '$suite' (bookworm or trixie)"
 done
 
 # One check at a time in WORK: a second one waits for the first.
@@ -51,7 +75,18 @@ remove_root() {
     [ -z "$(mounts_under "$1")" ] || fail "$1 still has file systems mounted; not deleting it"
     rm -rf "$1"
 }
-trap 'unmount_under "$rootdir"; unmount_under "$base.new"' EXIT
+makers=""
+cleanup() {
+    local p
+    # A debootstrap still running (this check was stopped) goes with its maker.
+    for p in $makers; do
+        pkill -TERM -P "$p" 2>/dev/null || true
+        kill "$p" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    unmount_under "$work"
+}
+trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
 # The archive this machine's apt uses: the first URI of a deb stanza with a release suite.
@@ -65,17 +100,25 @@ archive_uri() {
     sed -e 's/\[[^]]*\]//' /etc/apt/sources.list 2>/dev/null | awk '$1 == "deb" && $3 ~ /^[a-z]+$/ { print $2 }'
     echo http://deb.debian.org/debian
 }
+mirror=$(archive_uri | sed -n 1p)
 
-if [ ! -f "$stamp" ]; then
-    mirror=$(archive_uri | sed -n 1p)
-    say "making a Debian 12 root with debootstrap from $mirror (once; kept in ${base#"$src"/})"
+# The root of an earlier layout (one Debian 12 root straight in WORK) only takes room.
+for old in "$work/root-base" "$work/root"; do
+    [ -e "$old" ] && remove_root "$old"
+done
+rm -rf "$work/apt-archives"
+
+# Makes WORK/SUITE/base; its output goes to WORK/SUITE/debootstrap.log.
+make_base() {
+    local suite=$1 base=$work/$1/base
     remove_root "$base.new"
-    if ! debootstrap --variant=minbase "$suite" "$base.new" "$mirror" >"$work/debootstrap.log" 2>&1; then
-        tail -n 5 "$work/debootstrap.log" >&2
+    if ! debootstrap --variant=minbase --keyring="$keyring" "$suite" "$base.new" "$mirror"; then
         unmount_under "$base.new"
-        fail "debootstrap failed (log: ${work#"$src"/}/debootstrap.log)"
+        return 1
     fi
     unmount_under "$base.new"
+    # Said only when the release's signature was checked, which --keyring makes sure of.
+    grep -q '^I: Valid Release signature' "$work/$suite/debootstrap.log" || return 1
     # debootstrap's downloads would only make each copy slower.
     rm -f "$base.new"/var/cache/apt/archives/*.deb
     # No service may start inside the root while packages are installed.
@@ -84,78 +127,128 @@ if [ ! -f "$stamp" ]; then
     echo "$suite minbase" >"$base.new/.vesperalia-root"
     remove_root "$base"
     mv "$base.new" "$base"
-fi
-
-remove_root "$rootdir"
-cp -a "$base" "$rootdir"
-mount -t proc proc "$rootdir/proc"
-in_root() {
-    chroot "$rootdir" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
-        DEBIAN_FRONTEND=noninteractive "$@"
 }
-log=$work/root.log
-: >"$log"
-in_root apt-get update -q >>"$log" 2>&1 || fail "apt-get update in the root failed (log: ${log#"$src"/})"
-in_root useradd -m -u 4242 -U -s /bin/sh player >>"$log" 2>&1 || fail "cannot add the player's account"
+pending=""
+made_from=$(date +%s)
+for suite in $suites; do
+    mkdir -p "$work/$suite"
+    [ -f "$work/$suite/base/.vesperalia-root" ] && continue
+    say "making a $(release "$suite") root with debootstrap from $mirror (once; kept in ${work#"$src"/}/$suite/base)"
+    make_base "$suite" >"$work/$suite/debootstrap.log" 2>&1 &
+    makers="$makers $!"
+    pending="$pending $suite:$!"
+done
+for p in $pending; do
+    suite=${p%%:*}
+    if ! wait "${p#*:}"; then
+        tail -n 5 "$work/$suite/debootstrap.log" >&2
+        fail "debootstrap of $(release "$suite") failed (log: ${work#"$src"/}/$suite/debootstrap.log)"
+    fi
+done
+makers=""
+[ -n "$pending" ] && say "made in $(($(date +%s) - made_from)) s"
 
 # The root's files, apart from what changes with any apt run and the kernel's own.
 list_files() {
-    (cd "$rootdir" && find . \( -path ./proc -o -path ./dev -o -path ./run -o -path ./tmp \
+    (cd "$1" && find . \( -path ./proc -o -path ./dev -o -path ./run -o -path ./tmp \
         -o -path ./var/cache/apt -o -path ./var/cache/debconf -o -path ./var/cache/ldconfig \
         -o -path ./var/lib/apt -o -path ./var/lib/dpkg -o -path ./var/log \) -prune -o -print |
         LC_ALL=C sort)
 }
-list_files >"$work/files-before.txt"
 
-mkdir -p "$archives"
-cp -n "$archives"/*.deb "$rootdir/var/cache/apt/archives/" 2>/dev/null || true
-cp "$deb" "$rootdir/tmp/"
-say "apt-get install ./$(basename "$deb") in the fresh root"
-if ! in_root apt-get install -y -q --no-install-recommends "/tmp/$(basename "$deb")" >>"$log" 2>&1; then
-    tail -n 20 "$log" >&2
-    fail "apt-get install of the package failed (log: ${log#"$src"/})"
-fi
-cp -n "$rootdir"/var/cache/apt/archives/*.deb "$archives/" 2>/dev/null || true
-pulled=$(sed -n 's/.* \([0-9][0-9]*\) newly installed.*/\1/p' "$log" | tail -n 1)
-say "installed with ${pulled:-?} packages in all (the game and its dependencies)"
-in_root dpkg-query -L vesperalia | LC_ALL=C sort >"$work/package-files.txt"
+# The whole check in WORK/SUITE/root, copied from WORK/SUITE/base.
+check_suite() {
+    local suite=$1 name dir=$work/$1 rootdir=$work/$1/root
+    name=$(release "$suite")
+    local archives=$dir/apt-archives log=$dir/root.log
+    local started
+    started=$(date +%s)
+    remove_root "$rootdir"
+    cp -a "$dir/base" "$rootdir"
+    mount -t proc proc "$rootdir/proc"
+    in_root() {
+        chroot "$rootdir" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+            DEBIAN_FRONTEND=noninteractive "$@"
+    }
+    : >"$log"
+    in_root apt-get update -q >>"$log" 2>&1 || fail "$name: apt-get update in the root failed (log: ${log#"$src"/})"
+    in_root useradd -m -u 4242 -U -s /bin/sh player >>"$log" 2>&1 || fail "$name: cannot add the player's account"
+    list_files "$rootdir" >"$dir/files-before.txt"
 
-# As a player: the launcher through the PATH (Debian's /usr/games), Spanish locale.
-say "playing the installed game as a user"
-# shellcheck disable=SC2016 # $DISPLAY is the inner shell's, set by play-check.sh
-"$src/tools/deb/play-check.sh" "$rootdir/home/player/data" \
-    chroot --userspec=4242:4242 "$rootdir" /bin/sh -c 'exec /usr/bin/env -i DISPLAY="$DISPLAY" \
-        PATH=/usr/local/bin:/usr/bin:/bin:/usr/games HOME=/home/player USER=player \
-        LANG=es_ES.UTF-8 XDG_DATA_HOME=/home/player/data vesperalia' ||
-    fail "the installed game did not play as it should"
-grep -qx 'lang=es' "$rootdir"/home/player/data/vesperalia/exp/*/exp.cfg ||
-    fail "the first profile is not in Spanish"
+    mkdir -p "$archives"
+    cp -n "$archives"/*.deb "$rootdir/var/cache/apt/archives/" 2>/dev/null || true
+    cp "$deb" "$rootdir/tmp/"
+    say "$name: apt-get install ./$(basename "$deb") in a fresh root"
+    if ! in_root apt-get install -y -q --no-install-recommends "/tmp/$(basename "$deb")" >>"$log" 2>&1; then
+        tail -n 20 "$log" >&2
+        fail "$name: apt-get install of the package failed (log: ${log#"$src"/})"
+    fi
+    cp -n "$rootdir"/var/cache/apt/archives/*.deb "$archives/" 2>/dev/null || true
+    # Versions the archive has replaced since would only pile up.
+    find "$archives" -name '*.deb' -mtime +30 -delete
+    local pulled
+    pulled=$(sed -n 's/.* \([0-9][0-9]*\) newly installed.*/\1/p' "$log" | tail -n 1)
+    in_root dpkg-query -L vesperalia | LC_ALL=C sort >"$dir/package-files.txt"
 
-say "apt-get remove --purge vesperalia, then autoremove --purge"
-{ in_root apt-get remove --purge -y -q vesperalia && in_root apt-get autoremove --purge -y -q; } >>"$log" 2>&1 ||
-    fail "removing the package failed (log: ${log#"$src"/})"
-list_files >"$work/files-after.txt"
-problems=0
-# Each file of the package that was not there before must be gone.
-while IFS= read -r f; do
-    if [ -z "$f" ] || [ "$f" = /. ]; then continue; fi
-    if [ -e "$rootdir$f" ] && ! grep -qxF ".$f" "$work/files-before.txt"; then
-        echo "check-root: left behind: $f" >&2
+    # The SDL 1.2 the game loads: the file the dynamic loader finds for libSDL-1.2.so.0,
+    # the package that holds it (dpkg knows it by its /usr path where /lib is a link),
+    # and that package's source.
+    local lib real owner pkg version source
+    lib=$(in_root ldd /usr/libexec/vesperalia/vesperalia | awk '$1 == "libSDL-1.2.so.0" { print $3 }')
+    [ -n "$lib" ] || fail "$name: the game's libSDL-1.2.so.0 is not found in the root"
+    real=$(in_root readlink -f "$lib")
+    owner=$(in_root dpkg -S "$real" 2>/dev/null || in_root dpkg -S "$lib" 2>/dev/null ||
+        in_root dpkg -S "${real#/usr}" 2>/dev/null) || fail "$name: no package holds $real"
+    pkg=${owner%%:*}
+    # shellcheck disable=SC2016 # dpkg-query's own fields
+    version=$(in_root dpkg-query -W -f='${Version}' "$pkg")
+    # shellcheck disable=SC2016
+    source=$(in_root dpkg-query -W -f='${source:Package}' "$pkg")
+    say "$name: installed with ${pulled:-?} packages in all; SDL 1.2 is $real from $pkg $version (source $source)"
+    [ "$source" = "$(sdl_source "$suite")" ] ||
+        fail "$name: the game's SDL 1.2 comes from $source, not from $(sdl_source "$suite") as expected"
+
+    # As a player: the launcher through the PATH (Debian's /usr/games), Spanish locale.
+    say "$name: playing the installed game as a user"
+    # shellcheck disable=SC2016 # $DISPLAY is the inner shell's, set by play-check.sh
+    "$src/tools/deb/play-check.sh" "$rootdir/home/player/data" \
+        chroot --userspec=4242:4242 "$rootdir" /bin/sh -c 'exec /usr/bin/env -i DISPLAY="$DISPLAY" \
+            PATH=/usr/local/bin:/usr/bin:/bin:/usr/games HOME=/home/player USER=player \
+            LANG=es_ES.UTF-8 XDG_DATA_HOME=/home/player/data vesperalia' ||
+        fail "$name: the installed game did not play as it should"
+    grep -qx 'lang=es' "$rootdir"/home/player/data/vesperalia/exp/*/exp.cfg ||
+        fail "$name: the first profile is not in Spanish"
+
+    say "$name: apt-get remove --purge vesperalia, then autoremove --purge"
+    { in_root apt-get remove --purge -y -q vesperalia && in_root apt-get autoremove --purge -y -q; } >>"$log" 2>&1 ||
+        fail "$name: removing the package failed (log: ${log#"$src"/})"
+    list_files "$rootdir" >"$dir/files-after.txt"
+    local problems=0 f changes
+    # Each file of the package that was not there before must be gone.
+    while IFS= read -r f; do
+        if [ -z "$f" ] || [ "$f" = /. ]; then continue; fi
+        if [ -e "$rootdir$f" ] && ! grep -qxF ".$f" "$dir/files-before.txt"; then
+            echo "check-root: $name: left behind: $f" >&2
+            problems=$((problems + 1))
+        fi
+    done <"$dir/package-files.txt"
+    # And the root as a whole is as it was, apart from the player's registry.
+    changes=$(LC_ALL=C comm -3 "$dir/files-before.txt" "$dir/files-after.txt" |
+        grep -v -E '^[[:space:]]*\./home/player/data(/|$)' || true)
+    if [ -n "$changes" ]; then
+        echo "check-root: $name: the root's files changed (left: only before, indented: only after):" >&2
+        echo "$changes" | head -n 30 >&2
         problems=$((problems + 1))
     fi
-done <"$work/package-files.txt"
-# And the root as a whole is as it was, apart from the player's registry.
-changes=$(LC_ALL=C comm -3 "$work/files-before.txt" "$work/files-after.txt" |
-    grep -v -E '^[[:space:]]*\./home/player/data(/|$)' || true)
-if [ -n "$changes" ]; then
-    echo "check-root: the root's files changed (left: only before, indented: only after):" >&2
-    echo "$changes" | head -n 30 >&2
-    problems=$((problems + 1))
-fi
-[ -s "$rootdir/home/player/data/vesperalia/exp/activeexp" ] || {
-    echo "check-root: the player's registry did not survive the removal" >&2
-    problems=$((problems + 1))
+    [ -s "$rootdir/home/player/data/vesperalia/exp/activeexp" ] || {
+        echo "check-root: $name: the player's registry did not survive the removal" >&2
+        problems=$((problems + 1))
+    }
+    [ "$problems" -eq 0 ] || fail "$name: $problems problem(s); the root is kept in ${rootdir#"$src"/} (log: ${log#"$src"/})"
+    remove_root "$rootdir"
+    say "$name: installed with apt, played, and purged without a trace; the player's registry stays ($(($(date +%s) - started)) s)"
 }
-[ "$problems" -eq 0 ] || fail "$problems problem(s); the root is kept in ${rootdir#"$src"/} (log: ${log#"$src"/})"
-remove_root "$rootdir"
-say "installed with apt, played, and purged without a trace; the player's registry stays"
+
+for suite in $suites; do
+    check_suite "$suite"
+done

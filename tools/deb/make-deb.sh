@@ -8,8 +8,9 @@
 #     explain;
 #   - unpacked with dpkg -x into a scratch root, the launcher finds everything and the
 #     game starts under Xvfb, makes the first profile and leaves through its exit item;
-#   - unless --no-root: installed with apt into a fresh Debian 12 root, played there the
-#     same way, then purged, leaving nothing of the package behind (tools/deb/check-root.sh).
+#   - unless --no-root: installed with apt into a fresh Debian 12 root and a fresh Debian 13
+#     root (where SDL 1.2 is sdl12-compat), played there the same way, then purged, leaving
+#     nothing of the package behind (tools/deb/check-root.sh).
 # Builds in build-deb/, writes only dist/.
 set -euo pipefail
 
