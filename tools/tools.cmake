@@ -12,13 +12,19 @@ if(VESPERALIA_ASSET_PYTHON)
   # The packager's tool that makes the handheld package's SDL 1.2 layer load on glibc 2.31.
   add_test(NAME fit_glibc231_tool
     COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tools/package/fit-glibc231-test.py)
+  # Every relative link of README.md and docs/ names a file (and a heading) that exists.
+  add_test(NAME doc_links
+    COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tests/docs/check-links.py ${CMAKE_SOURCE_DIR})
 else()
   message(WARNING "no /usr/bin/python3: the generated-files check is not run")
 endif()
 
-# The packages' screenshot: the game's own title screen, saved by the game's code.
+# The packages' screenshot and the README's pictures: the game's own screens, saved by the
+# game's code. The scenes are shared with the test that compares the committed pictures.
+add_library(vesperalia_scenes STATIC ${CMAKE_SOURCE_DIR}/tools/screenshot/scenes.cpp)
+target_link_libraries(vesperalia_scenes PUBLIC vesperalia_core)
 add_executable(vesperalia-screenshot ${CMAKE_SOURCE_DIR}/tools/screenshot/screenshot.cpp)
-target_link_libraries(vesperalia-screenshot PRIVATE vesperalia_core)
+target_link_libraries(vesperalia-screenshot PRIVATE vesperalia_scenes)
 
 # The handheld launcher's choice of the first profile's language, on a stand-in for the
 # package manager; a shell script, so it runs on the building machine in cross-builds too.

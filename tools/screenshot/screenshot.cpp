@@ -1,13 +1,20 @@
 // vesperalia-screenshot: starts the game on its title screen, lets it draw a number of
-// frames and saves the 320x240 picture as a BMP file. Packages use it for their
-// screenshot, so the picture is always the game's own. Runs from a directory holding
-// data/ and lang/; needs no display (SDL's dummy video driver does). The banner is in
-// English where lang/ carries it, as a profile set to "en" would show it.
+// frames and saves the picture as a BMP file. Packages use it for their screenshots, so
+// the picture is always the game's own. Runs from a directory holding data/ and lang/;
+// needs no display (SDL's dummy video driver does). The banner is in English where lang/
+// carries it, as a profile set to "en" would show it.
+//   -scale N     the game's "-scale N"; the picture is then the whole enlarged screen
+//   -seed N      the dealing's random numbers start from N, so a scene comes out the same
+//   -keys SCRIPT played before the FRAMES: a key name (up, down, left, right, space,
+//                rctrl, escape, minus, equals) is pressed and released in the next frame,
+//                "+N" lets N frames pass
+// Without -scale the picture is the game's 320x240 screen surface.
 #include <SDL/SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include "app/frame_loop.h"
@@ -21,19 +28,95 @@ int fail(const std::string& message) {
     return 1;
 }
 
+bool readNumber(const char* text, long low, long high, long& out) {
+    char* end = nullptr;
+    long n = std::strtol(text, &end, 10);
+    if (!*text || *end || n < low || n > high) return false;
+    out = n;
+    return true;
+}
+
+bool keyNamed(const std::string& name, SDLKey& key) {
+    static const struct {
+        const char* name;
+        SDLKey key;
+    } keys[] = {{"up", SDLK_UP},         {"down", SDLK_DOWN},   {"left", SDLK_LEFT},
+                {"right", SDLK_RIGHT},   {"space", SDLK_SPACE}, {"rctrl", SDLK_RCTRL},
+                {"escape", SDLK_ESCAPE}, {"minus", SDLK_MINUS}, {"equals", SDLK_EQUALS}};
+    for (const auto& k : keys)
+        if (name == k.name) {
+            key = k.key;
+            return true;
+        }
+    return false;
+}
+
+void pushKey(SDLKey key, Uint8 type) {
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    event.type = type;
+    event.key.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+// Checks the whole script before anything runs; plays it when play is true.
+bool runScript(const std::string& script, bool play, std::string& error) {
+    std::istringstream tokens(script);
+    std::string token;
+    while (tokens >> token) {
+        long frames = 0;
+        SDLKey key = SDLK_UNKNOWN;
+        if (token[0] == '+') {
+            if (!readNumber(token.c_str() + 1, 1, 100000, frames)) {
+                error = "bad frame count '" + token + "' in -keys";
+                return false;
+            }
+        } else if (keyNamed(token, key)) {
+            frames = 1;
+            if (play) {
+                pushKey(key, SDL_KEYDOWN);
+                pushKey(key, SDL_KEYUP);
+            }
+        } else {
+            error = "unknown key '" + token + "' in -keys";
+            return false;
+        }
+        if (play)
+            for (long i = 0; i < frames; ++i)
+                runFrame(false);
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3 || !argv[1][0])
-        return fail("usage: vesperalia-screenshot OUT.bmp [FRAMES]  (run where data/ and lang/ "
-                    "are)");
-    int frames = 120; // long enough for the ticker to have entered the screen
-    if (argc == 3) {
-        char* end = nullptr;
-        long n = std::strtol(argv[2], &end, 10);
-        if (!*argv[2] || *end || n < 1 || n > 10000) return fail("FRAMES must be 1 to 10000");
-        frames = static_cast<int>(n);
+    const char* usage = "usage: vesperalia-screenshot [-scale N] [-seed N] [-keys SCRIPT] OUT.bmp "
+                        "[FRAMES]  (run where data/ and lang/ are)";
+    const char* scale = nullptr;
+    long seed = -1;
+    std::string script;
+    int i = 1;
+    for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
+        long n = 0;
+        if (std::strcmp(argv[i], "-scale") == 0 && readNumber(argv[i + 1], 1, 8, n))
+            scale = argv[i + 1];
+        else if (std::strcmp(argv[i], "-seed") == 0 && readNumber(argv[i + 1], 0, 2147483647L, n))
+            seed = n;
+        else if (std::strcmp(argv[i], "-keys") == 0)
+            script = argv[i + 1];
+        else
+            return fail(std::string("bad option ") + argv[i] + " " + argv[i + 1] + "; " + usage);
     }
+    if (argc - i < 1 || argc - i > 2 || !argv[i][0] || argv[i][0] == '-') return fail(usage);
+    const char* out = argv[i];
+    long frames = 120; // long enough for the ticker to have entered the screen
+    if (argc - i == 2 && !readNumber(argv[i + 1], 1, 10000, frames))
+        return fail("FRAMES must be 1 to 10000");
+    std::string error;
+    if (!runScript(script, false, error)) return fail(error);
     FILE* probe = std::fopen("data/title.png", "rb");
     if (!probe) return fail("no data/title.png here: run it from the game's folder");
     std::fclose(probe);
@@ -45,17 +128,21 @@ int main(int argc, char** argv) {
     if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
 
     char name[] = "vesperalia-screenshot";
-    char* gameArgs[] = {name, nullptr};
-    if (startGame(1, gameArgs) != 0)
+    char scaleOption[] = "-scale";
+    char* gameArgs[] = {name, scaleOption, const_cast<char*>(scale), nullptr};
+    if (startGame(scale ? 3 : 1, gameArgs) != 0)
         return fail(std::string("SDL did not start: ") + SDL_GetError());
+    if (seed >= 0) std::srand(static_cast<unsigned>(seed));
     languageTable.selectLanguage("en"); // language 0 when there is no English file
-    for (int i = 0; i < frames; ++i)
+    runScript(script, true, error);
+    for (long f = 0; f < frames; ++f)
         runFrame(false);
-    if (!screenSurface) return fail("the game opened no screen");
-    // Results are not saved: this run played nothing, and without a registry they would
-    // land in the working directory.
-    if (SDL_SaveBMP(screenSurface, argv[1]) != 0)
-        return fail(std::string("cannot write ") + argv[1] + ": " + SDL_GetError());
+    SDL_Surface* picture = scale ? SDL_GetVideoSurface() : screenSurface;
+    if (!picture) return fail("the game opened no screen");
+    // Results are not saved: this run played nothing worth keeping, and without a
+    // registry they would land in the working directory.
+    if (SDL_SaveBMP(picture, out) != 0)
+        return fail(std::string("cannot write ") + out + ": " + SDL_GetError());
     // Left as the game leaves, without SDL_Quit: the SDL 1.2 layer over SDL2 (on today's
     // handhelds) crashes on the way out after it.
     freeImages();
