@@ -52,8 +52,11 @@ void unlockItem(int id) {
     item->unlocked = 1;
     addTo(registry.summary.unlockedCount, 1);
     addTo(registry.summary.earnedPoints, item->points);
-    saveItems();
-    saveSummary();
+    {
+        CardBatch both; // the items and the counters reach the card together
+        saveItems();
+        saveSummary();
+    }
     if (!registry.messageCallback) return;
     for (const ExpDescription& d : registry.descriptions) {
         if (d.id == id) {

@@ -101,6 +101,9 @@ int openRegistry(const char* author, const char* title) {
         makeDirectory(registry.gameDir);
         makeDirectory(registry.savesDir);
     }
+    // A batch cut off after its flush is completed before anything is read.
+    setCardJournal(registry.gameDir + ".batch.journal");
+    recoverCardBatch(registry.gameDir + ".batch.journal", {registry.gameDir, registry.savesDir});
     writeTitleFile();
     readBaseLanguage();
     loadSummary();

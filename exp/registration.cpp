@@ -52,6 +52,9 @@ int copyIcon(const char* path) {
 }
 
 void registerGame() {
+    // Everything the registration writes reaches the card in one batch: a first start
+    // rewrites each description file fifteen times, and the card sees each once.
+    CardBatch registration;
     if (!openRegistry(gameAuthorText, gameTitleText)) return;
     for (const ItemRow& row : gameItems)
         registerItem(row.id, row.points, row.flag);

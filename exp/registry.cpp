@@ -1,5 +1,7 @@
 #include "exp/registry.h"
 
+#include "exp/file_io.h"
+
 #include <cstdio>
 
 ExpRegistry registry;
@@ -9,6 +11,7 @@ ExpRegistry::ExpRegistry()
 
 void resetRegistry() {
     registry = ExpRegistry();
+    setCardJournal(std::string()); // no game directory for a journal yet
 }
 
 std::string normaliseName(const std::string& text) {

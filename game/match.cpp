@@ -1,5 +1,6 @@
 #include <cstdlib>
 
+#include "exp/file_io.h"
 #include "exp/registry.h"
 #include "game/frame_values.h"
 #include "game/game_state.h"
@@ -133,6 +134,8 @@ void passTurn() {
 }
 
 void finishRound() {
+    // A win's unlocks and its Results reach the card together.
+    CardBatch win;
     game.foundFramesLeft = 0;
     game.screen = Play;
     startRound(); // dealt even when the match has ended; the next match deals its own

@@ -15,6 +15,7 @@ TEST(CardFixtures, EveryFileAfterEachMomentIsTheRecordedOne) {
     RegistryDir dir;
     ThreeLanguageWork work(dir.root);
     ASSERT_EQ(languageTable.languageCount(), 3);
+    cardProfile(dir);
     for (const char* stage : cardStages) {
         SCOPED_TRACE(stage);
         runCardStage(dir, stage);

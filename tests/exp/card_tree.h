@@ -76,9 +76,14 @@ struct ThreeLanguageWork : GameWorkDir {
 // a second win that changes the Results only.
 const char* const cardStages[] = {"first-start", "later-start", "unlock", "win", "second-win"};
 
+// The profile the stages run in, made before the first of them.
+inline void cardProfile(RegistryDir& dir) {
+    dir.profile("name=Tester\nlang=de\n");
+}
+
+// A start is the same call whether or not the game directory exists yet.
 inline void runCardStage(RegistryDir& dir, const std::string& stage) {
     if (stage == "first-start" || stage == "later-start") {
-        if (stage == "first-start") dir.profile("name=Tester\nlang=de\n");
         dir.fresh();
         resetGame();
         languageTable.loadLanguage(0);
