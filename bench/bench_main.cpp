@@ -25,6 +25,7 @@
 #include "bench/child_run.h"
 #include "bench/present_bench.h"
 #include "exp/file_io.h"
+#include "exp/registry.h"
 #include "game/game_state.h"
 #include "gfx/assets.h"
 #include "gfx/screens.h"
@@ -69,11 +70,29 @@ bool isDirectory(const std::string& path) {
 
 // --- Start-up, in a child process so that each start is a whole one ----------------------
 
+// The simulated memory card: every flush of the file layer waits this long.
+int cardFlushMs = 0;
+void slowFlush() {
+    if (cardFlushMs > 0) SDL_Delay(static_cast<Uint32>(cardFlushMs));
+}
+
+// "--card-ms N" and "--unbatched" after the child's own switch: the card's cost per flush,
+// and every write reaching the card at once, as before the registry gathered them.
+void applyCardArguments(int argc, char** argv) {
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--card-ms") == 0 && i + 1 < argc)
+            cardFlushMs = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--unbatched") == 0) setCardBatching(false);
+    }
+    setCardFlushHook(slowFlush);
+}
+
 // The child's side: start the game, present one frame, report and leave.
 int oneStart(int argc, char** argv) {
+    applyCardArguments(argc, argv);
     Clock::time_point begin = Clock::now();
     resetCardWrites();
-    if (startGame(argc, argv) != 0) return 1;
+    if (startGame(1, argv) != 0) return 1;
     runFrame(false);
     double ms = microsSince(begin) / 1000.0;
     std::printf("start: %.1f %d %d\n", ms, cardWrites.files, cardWrites.flushes);
@@ -81,19 +100,49 @@ int oneStart(int argc, char** argv) {
     std::_Exit(0); // no shutdown: that would be timed as the next start's writes
 }
 
-struct StartFigures {
-    double firstFrameMs = -1;
+// The child's side of a win: a first start on a card without delay, then, on the simulated
+// card, the end of a match against the computer won 3-0 to 3, which unlocks items 1 and 8
+// and saves the Results, and after it one unlock on its own.
+int oneWin(int argc, char** argv) {
+    if (startGame(1, argv) != 0) return 1;
+    applyCardArguments(argc, argv);
+    startMatch();
+    game.gameMode = 1;
+    game.winsNeeded = 3;
+    game.scorePlayer1 = 3;
+    resetCardWrites();
+    Clock::time_point begin = Clock::now();
+    finishRound();
+    std::printf("win: %.1f %d %d\n", microsSince(begin) / 1000.0, cardWrites.files,
+                cardWrites.flushes);
+    resetCardWrites();
+    begin = Clock::now();
+    unlockItem(15);
+    std::printf("unlock: %.1f %d %d\n", microsSince(begin) / 1000.0, cardWrites.files,
+                cardWrites.flushes);
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+struct CardFigures {
+    double ms = -1;
     int files = -1;
     int flushes = -1;
 };
 
-// Runs this program again as "--one-start" and reads what it reports.
-StartFigures timedStart(const char* self) {
-    StartFigures s;
-    std::string output;
-    bool done = runChild(self, {"--one-start"}, output);
-    const char* line = std::strstr(output.c_str(), "start: "); // after what a library printed
-    if (line && done) std::sscanf(line, "start: %lf %d %d", &s.firstFrameMs, &s.files, &s.flushes);
+// Runs this program again as mode ("--one-start" or "--one-win") on a card of cardMs per
+// flush, and reads the line that begins with tag.
+CardFigures timedChild(const char* self, const char* mode, int cardMs, bool batched,
+                       const char* tag, std::string* output = nullptr) {
+    CardFigures s;
+    std::string text;
+    std::vector<std::string> args = {mode, "--card-ms", std::to_string(cardMs)};
+    if (!batched) args.push_back("--unbatched");
+    bool done = runChild(self, args, text);
+    if (output) *output = text;
+    std::string key = std::string(tag) + ": ";
+    const char* line = std::strstr(text.c_str(), key.c_str()); // after what a library printed
+    if (line && done) std::sscanf(line + key.size(), "%lf %d %d", &s.ms, &s.files, &s.flushes);
     return s;
 }
 
@@ -235,12 +284,124 @@ int longestTextItem() {
     return best;
 }
 
+// --- Start-up and a win on a simulated memory card -----------------------------------------
+
+const int cardDelays[3] = {0, 10, 20}; // ms per flush
+
+// Each way of writing (as before the batches, and batched) on each card: a first start in a
+// fresh profile, the later start after it, and a win in a profile of its own.
+struct CardRuns {
+    CardFigures first[2][3], later[2][3], win[2][3], unlock[2][3];
+};
+
+// The run with the median time of several, so that one disturbed run does not decide.
+CardFigures medianOf(std::vector<CardFigures> v) {
+    v.erase(std::remove_if(v.begin(), v.end(), [](const CardFigures& f) { return f.ms < 0; }),
+            v.end());
+    if (v.empty()) return CardFigures();
+    std::sort(v.begin(), v.end(),
+              [](const CardFigures& a, const CardFigures& b) { return a.ms < b.ms; });
+    return v[v.size() / 2];
+}
+
+// repeats runs of each; the starts in one scratch registry each, the win in another.
+CardRuns measureCard(const char* self, int repeats) {
+    CardRuns runs;
+    for (int batched = 0; batched < 2; ++batched) {
+        for (int d = 0; d < 3; ++d) {
+            std::vector<CardFigures> first, later, win, unlock;
+            for (int r = 0; r < 2 * repeats; ++r) {
+                std::string scratch = makeScratchRegistry();
+                if (scratch.empty()) continue;
+                setenv("VESPERALIA_EXP_BASE", (scratch + "/exp/").c_str(), 1);
+                if (r % 2 == 0) {
+                    first.push_back(
+                        timedChild(self, "--one-start", cardDelays[d], batched, "start"));
+                    later.push_back(
+                        timedChild(self, "--one-start", cardDelays[d], batched, "start"));
+                } else {
+                    std::string output;
+                    win.push_back(
+                        timedChild(self, "--one-win", cardDelays[d], batched, "win", &output));
+                    const char* line = std::strstr(output.c_str(), "unlock: ");
+                    CardFigures u;
+                    if (line) std::sscanf(line + 8, "%lf %d %d", &u.ms, &u.files, &u.flushes);
+                    unlock.push_back(u);
+                }
+                removeScratch(scratch);
+            }
+            runs.first[batched][d] = medianOf(first);
+            runs.later[batched][d] = medianOf(later);
+            runs.win[batched][d] = medianOf(win);
+            runs.unlock[batched][d] = medianOf(unlock);
+        }
+    }
+    return runs;
+}
+
+// One row per way of writing: the flushes, then the ms on each card. Starts divide each
+// time by the later start's on the same card; in play the dearer cards show what they add
+// to the time without delay.
+void printCardRow(const char* what, const CardFigures (&f)[2][3], const CardFigures (*later)[3],
+                  bool start) {
+    const char* ways[2] = {"before", "after"};
+    for (int batched = 0; batched < 2; ++batched) {
+        std::printf("%-12s %-7s", what, ways[batched]);
+        if (f[batched][0].flushes < 0) {
+            std::printf(" could not be measured\n");
+            continue;
+        }
+        std::printf(" %7d", f[batched][0].flushes);
+        for (int d = 0; d < 3; ++d) {
+            const CardFigures& c = f[batched][d];
+            double base = start ? (later ? later[batched][d].ms : -1) : f[batched][0].ms;
+            if (c.ms < 0) {
+                std::printf(start ? " %9s %7s" : " %9s", "-", "");
+            } else if (!start) {
+                if (d == 0 || base < 0)
+                    std::printf(" %9.1f", c.ms);
+                else
+                    std::printf(" %+9.1f", c.ms - base);
+            } else {
+                std::printf(" %9.1f", c.ms);
+                if (base > 0)
+                    std::printf(" %6.1fx", c.ms / base);
+                else
+                    std::printf(" %7s", "");
+            }
+        }
+        std::printf("\n");
+    }
+}
+
+void printCard(const CardRuns& runs) {
+    std::printf("Start-up and a win on a simulated memory card: each flush of the file layer "
+                "waits 0, 10 or 20 ms.\n"
+                "before = every write reaching the card at once, as before the batches; after = "
+                "one batch per start, unlock and win.\n"
+                "Starts: wall-clock ms to the first presented frame, each in a child process; x "
+                "later = / the later start on the same card in this run.\n\n");
+    std::printf("%-12s %-7s %7s %9s %7s %9s %7s %9s %7s\n", "start", "writes", "flushes", "0 ms",
+                "x later", "10 ms", "x later", "20 ms", "x later");
+    printCardRow("first start", runs.first, runs.later, true);
+    printCardRow("later start", runs.later, nullptr, true);
+    std::printf("\nIn play: ms the card work takes at 0 ms a flush, and what 10 and 20 ms a "
+                "flush add to it.\n");
+    std::printf("%-12s %-7s %7s %9s %9s %9s\n", "", "writes", "flushes", "0 ms", "10 ms", "20 ms");
+    printCardRow("win +2 items", runs.win, nullptr, false);
+    printCardRow("one unlock", runs.unlock, nullptr, false);
+    std::printf("(win: a 3-0 win to 3 against the computer, unlocking items 1 and 8 and saving "
+                "the Results; targets after: first start <= 12 flushes, later start 2, unlock "
+                "<= 3, win <= 4)\n\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (argc > 1 && std::strcmp(argv[1], "--one-start") == 0) return oneStart(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--one-win") == 0) return oneWin(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "--present") == 0) return presentationRun(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "--presentation") == 0)
         return presentationSection(argv[0]) ? 0 : 1;
@@ -265,8 +426,8 @@ int main(int argc, char** argv) {
     char self[4096];
     ssize_t len = readlink("/proc/self/exe", self, sizeof self - 1);
     self[len > 0 ? len : 0] = 0;
-    StartFigures first = timedStart(self);
-    StartFigures later = timedStart(self);
+    CardRuns card = measureCard(self, std::min(rounds, 3));
+    setenv("VESPERALIA_EXP_BASE", (scratch + "/exp/").c_str(), 1); // the children had their own
 
     long before = residentKilobytes();
     if (startGame(1, argv) != 0) {
@@ -344,18 +505,7 @@ int main(int argc, char** argv) {
     }
     std::printf("\n(screens are the draw routines alone: no input, pacing or flip)\n\n");
 
-    const StartFigures* starts[2] = {&first, &later};
-    const char* names[2] = {"first start", "later start"};
-    for (int i = 0; i < 2; ++i) {
-        if (starts[i]->flushes < 0) {
-            std::printf("%-12s could not be timed\n", names[i]);
-            continue;
-        }
-        std::printf("%-12s first frame after %7.1f ms; %3d files written, %3d flushes\n", names[i],
-                    starts[i]->firstFrameMs, starts[i]->files, starts[i]->flushes);
-    }
-    std::printf("(a start in a scratch registry on this machine's disk; on an SD card each "
-                "flush costs tens of ms)\n\n");
+    printCard(card);
     std::printf("memory before start  %8ld kB\n", before);
     std::printf("memory when loaded   %8ld kB\n", loaded);
 
