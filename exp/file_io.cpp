@@ -260,8 +260,9 @@ bool writeJournal(const std::string& path, const std::string& bytes) {
 }
 
 // One flush of each file system holding the files; file by file where the system has no
-// such call or the kernel refuses it. A single file is flushed alone.
-bool flushAll(const std::vector<std::string>& paths) {
+// such call or the kernel refuses it, and then byFile is set. A single file is flushed alone.
+bool flushAll(const std::vector<std::string>& paths, bool& byFile) {
+    byFile = true;
     if (paths.size() == 1) return syncFile(paths[0]);
 #ifdef HAVE_SYNCFS
     std::vector<dev_t> done;
@@ -284,6 +285,7 @@ bool flushAll(const std::vector<std::string>& paths) {
         if (result != 0) return false;
         done.push_back(st.st_dev);
     }
+    byFile = fallBack;
     if (!fallBack) return true;
 #endif
     for (const std::string& path : paths)
@@ -312,11 +314,15 @@ Outcome writeSeveral(std::vector<Pending>& files) {
     bool journalled = !journal.empty() && writeJournal(journal, encodeJournal(written));
     std::vector<std::string> flushed = temps;
     if (journalled) flushed.push_back(journal);
-    if (!flushAll(flushed)) {
+    bool byFile = false;
+    if (!flushAll(flushed, byFile)) {
         for (const std::string& t : flushed)
             std::remove(t.c_str());
         return Failed;
     }
+    // A file's own flush need not carry its name in the directory: the journal's must be
+    // there before the first rename.
+    if (journalled && byFile) syncDirectory(directoryOf(journal));
     Outcome outcome = written.size() == files.size() ? Done : Failed;
     std::vector<std::string> dirs;
     for (size_t i = 0; i < written.size(); ++i) {

@@ -100,7 +100,6 @@ TEST(CardBatches, AKillAtAnyStepIsCompletedOrUndoneByTheNextStart) {
         EXPECT_GE(kills, fewest[stage]);
         EXPECT_LT(step, 200);
     }
-    setCardFaultHook(nullptr);
     resetGame();
 }
 
@@ -117,7 +116,6 @@ TEST(CardBatches, AJournalCutShortUndoesItsBatch) {
     ASSERT_GT(bytes.size(), 20u);
     writeFile(journal, bytes.substr(0, bytes.size() - 1));
     EXPECT_EQ(restartedTree(dir), undone);
-    setCardFaultHook(nullptr);
     resetGame();
 }
 

@@ -16,6 +16,7 @@ struct RegistryDir {
     ~RegistryDir() {
         resetRegistry();
         beforeRenameHook = nullptr;
+        resetCardSettings();
         removeTree(root);
     }
     void fresh() { // the registry as at program start
