@@ -1,9 +1,9 @@
 #!/bin/sh
 # Usage: tools/cross/make-sysroot.sh armel|arm64
 # Makes build-cross/ARCH/sysroot for cross-building: Debian's own SDL 1.2, SDL_image,
-# SDL_ttf, SDL_mixer and GoogleTest -dev packages with everything they depend on,
-# unpacked with dpkg-deb (each package's file list, version and licence go to
-# .packages/). armel takes Debian 12 (bookworm), arm64 Debian 11 (bullseye, glibc 2.31,
+# SDL_ttf, SDL_mixer and GoogleTest -dev packages with everything they depend on (for
+# arm64 also SDL2's runtime), unpacked with dpkg-deb (each package's file list, version
+# and licence go to .packages/). armel takes Debian 12 (bookworm), arm64 Debian 11 (bullseye, glibc 2.31,
 # so that the game runs on older handheld firmwares). apt-get runs with a
 # configuration, package lists and cache of its own under build-cross/ARCH/apt: the
 # machine's own package state stays as it is. Does nothing when the sysroot is complete.
@@ -31,6 +31,9 @@ esac
 # libgmock-dev because Debian 11's GoogleTest CMake files name its library too.
 PACKAGES="libc6-dev libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev
 libgtest-dev libgmock-dev"
+# arm64: SDL2's runtime too (no -dev, so nothing links it), for the test suite's second
+# run on the SDL 1.2 layer the handheld package bundles.
+[ "$arch" = arm64 ] && PACKAGES="$PACKAGES libsdl2-2.0-0"
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$root/build-cross/$arch

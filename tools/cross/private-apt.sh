@@ -2,6 +2,8 @@
 # cache of its own, so that downloading another Debian release's packages for another
 # architecture leaves the machine's own apt sources, settings and package state as they are.
 #   private_apt_setup DIR ARCH SUITE   writes DIR/apt.conf and runs apt-get update
+#                                      (ARCH "source": Debian's source packages of the
+#                                      SUITE, which may name several, as "bullseye bookworm")
 #   private_apt DIR ARGS...            apt-get with that configuration
 #   exit_if_made STAMP WANT LOCK WHAT  leaves the script when the tree is already made
 # Both need fail() from the sourcing script.
@@ -49,7 +51,14 @@ private_apt_setup() {
     [ -n "$_uri" ] || fail "no Debian archive URI found in /etc/apt/sources.list.d/*.sources or /etc/apt/sources.list"
     mkdir -p "$_dir/empty" "$_dir/state/lists/partial" "$_dir/cache/archives/partial" "$_dir/log"
     : >"$_dir/state/status"
-    echo "deb [arch=$_arch signed-by=$PRIVATE_APT_KEYRING] $_uri $_suite main" >"$_dir/sources.list"
+    if [ "$_arch" = source ]; then
+        for _s in $_suite; do
+            echo "deb-src [signed-by=$PRIVATE_APT_KEYRING] $_uri $_s main"
+        done >"$_dir/sources.list"
+        _arch=$(dpkg --print-architecture)
+    else
+        echo "deb [arch=$_arch signed-by=$PRIVATE_APT_KEYRING] $_uri $_suite main" >"$_dir/sources.list"
+    fi
     # Read through APT_CONFIG before anything else, so that none of the machine's apt
     # configuration (its sources, preferences, hooks that clean its cache) applies.
     cat >"$_dir/apt.conf" <<EOF
