@@ -4,16 +4,22 @@
 # Builds Vesperalia for a handheld and packs it, then checks the package
 # (tools/package/check.sh):
 #   gp2x      dist/vesperalia-gp2x.zip: the folder vesperalia/ with the game, data/, lang/,
-#             the menu launcher vesperalia.gpe and its icon (GP2X family).
-#   handheld  dist/vesperalia-handheld.zip: the community package layout for today's
-#             aarch64 handhelds (Vesperalia.sh and vesperalia/), with an SDL 1.2 layer
-#             over the firmware's SDL2 (Debian 12's sdl12-compat, made to load on glibc
-#             2.31 by tools/package/fit-glibc231.py); checked on a firmware-like root
-#             (tools/cross/make-firmware-root.sh).
-# Every bundled library goes with its Debian package's copyright file in licenses/.
-# FILE is a CMake toolchain file (default tools/cross/toolchain-armel.cmake for gp2x,
-# tools/cross/toolchain-arm64.cmake for handheld, whose system roots are made with
-# tools/cross/make-sysroot.sh when missing). Builds in build-pkg*/, writes only dist/.
+#             licenses/, the menu launcher vesperalia.gpe and its icon (GP2X family).
+#   handheld  the community package manager's port for today's aarch64 handhelds, in its
+#             two forms: dist/portmaster/vesperalia/, the submission to the manager's port
+#             repository (port.json, README.md, gameinfo.xml, screenshot.png and
+#             Vesperalia.sh beside the game folder vesperalia/), and dist/vesperalia.zip,
+#             the install zip made from it. The SDL add-ons go inside the game
+#             (tools/cross/make-addons.sh); libs.aarch64/ holds the SDL 1.2 layer over the
+#             firmware's SDL2 (tools/cross/make-layer.sh). port.json's min_glibc is what
+#             objdump -T finds, and must be 2.30 or lower. Checked on two firmware-like
+#             roots (tools/cross/make-firmware-root.sh).
+# Every bundled library goes with its Debian package's copyright file in licenses/, and
+# so does the game's own LICENSE. FILE is a CMake toolchain file (default
+# tools/cross/toolchain-armel.cmake for gp2x, tools/cross/toolchain-arm64.cmake for
+# handheld, whose system roots are made with tools/cross/make-sysroot.sh when missing;
+# with another one the handheld game links its toolchain's add-ons and the package
+# carries them). Builds in build-pkg*/, writes only dist/.
 #   deb       dist/vesperalia_VERSION_ARCH.deb for this machine's Debian (tools/deb/make-deb.sh).
 set -euo pipefail
 [ "${1:-}" = deb ] && shift && exec "$(dirname "$0")/deb/make-deb.sh" "$@"
@@ -162,37 +168,23 @@ bundle_licences() { # DEST PACKAGES-DIR SONAME=PATH...
     done
 }
 
-# The SDL 1.2 layer over SDL2 for firmwares that have SDL2 only: libSDL-1.2.so.0 from
-# Debian 12's arm64 libsdl1.2-compat, its libdl calls moved to where glibc 2.31 has them.
-# Downloaded once into build-cross/arm64/layer/.
+# The SDL 1.2 layer over SDL2 for firmwares that have SDL2 only, as
+# tools/cross/make-layer.sh makes it in build-cross/arm64/layer/lib.
 bundle_sdl12_layer() { # LIBDIR LICENCES
-    local layer=$root/build-cross/arm64/layer deb
-    deb=$(ls "$layer"/apt/cache/archives/libsdl1.2-compat_*_arm64.deb 2>/dev/null | head -n 1 || true)
-    if [ -z "$deb" ]; then
-        say "downloading Debian 12's arm64 libsdl1.2-compat into build-cross/arm64/layer"
-        (
-            fail() { die "$@"; }
-            # shellcheck source=tools/cross/private-apt.sh
-            . "$root/tools/cross/private-apt.sh"
-            private_apt_setup "$layer/apt" arm64 bookworm >/dev/null
-            cd "$layer/apt/cache/archives" && private_apt "$layer/apt" download libsdl1.2-compat \
-                >"$layer/apt/log/download.log" 2>&1
-        ) || die "cannot download libsdl1.2-compat (see build-cross/arm64/layer/apt/log/download.log)"
-        deb=$(ls "$layer"/apt/cache/archives/libsdl1.2-compat_*_arm64.deb 2>/dev/null | head -n 1 || true)
-        [ -n "$deb" ] || die "apt-get download left no libsdl1.2-compat package"
-    fi
-    rm -rf "$layer/unpacked"
-    mkdir -p "$layer/unpacked"
-    dpkg-deb -x "$deb" "$layer/unpacked" || die "cannot unpack $(basename "$deb")"
-    local lib
-    lib=$(find "$layer/unpacked" -name 'libSDL-1.2.so.0' | head -n 1)
-    [ -n "$lib" ] || die "$(basename "$deb") holds no libSDL-1.2.so.0"
-    /usr/bin/python3 "$root/tools/package/fit-glibc231.py" "$lib" "$1/libSDL-1.2.so.0" >/dev/null ||
-        die "the SDL 1.2 layer cannot be made to load on glibc 2.31 (see above)"
-    mkdir -p "$2/libsdl1.2-compat"
-    cp "$layer/unpacked/usr/share/doc/libsdl1.2-compat/copyright" "$2/libsdl1.2-compat/copyright" ||
-        die "$(basename "$deb") holds no copyright file"
-    echo "libSDL-1.2.so.0 libsdl1.2-compat $(dpkg-deb -f "$deb" Version) (Debian 12, for glibc 2.31)" >>"$2/libraries.txt"
+    local layer=$root/build-cross/arm64/layer/lib pkg
+    ./tools/cross/make-layer.sh >/dev/null || die "cannot make the SDL 1.2 layer (tools/cross/make-layer.sh)"
+    cp "$layer/libSDL-1.2.so.0" "$1/libSDL-1.2.so.0"
+    pkg=$(cut -d' ' -f1 "$layer/version")
+    mkdir -p "$2/$pkg"
+    cp "$layer/copyright" "$2/$pkg/copyright"
+    echo "libSDL-1.2.so.0 $(cat "$layer/version") (sdl12-compat from Debian 13, its libdl calls at GLIBC_2.17)" >>"$2/libraries.txt"
+}
+
+# The game's own licence, in licenses/vesperalia/ beside the libraries'.
+game_licence() { # LICENCES
+    [ -s "$root/LICENSE" ] || die "no LICENSE file in the source tree: the game's licence is missing"
+    mkdir -p "$1/vesperalia"
+    cp "$root/LICENSE" "$1/vesperalia/LICENSE"
 }
 
 copy_game_files() { # DEST
@@ -201,10 +193,47 @@ copy_game_files() { # DEST
 
 release_date=$(git -C "$root" log -1 --format=%cd --date=format:%Y%m%d 2>/dev/null || date +%Y%m%d)
 
+# The firmwares the package manager lists a port on, by the glibc it takes each to have;
+# it takes 2.30 for one it does not recognise.
+FIRMWARE_GLIBC="ArkOS=2.30 muOS=2.38 Knulli=2.38 ROCKNIX=2.40"
+UNKNOWN_FIRMWARE_GLIBC=2.30
+version_le() { [ "$(printf '%s\n%s\n' "$1" "$2" | sort -V | head -n 1)" = "$1" ]; }
+# The highest GLIBC_ version that objdump -T finds in FILES.
+glibc_needed() { # FILES...
+    local f
+    for f in "$@"; do
+        "$triplet-objdump" -T "$f" || die "$triplet-objdump cannot read $f"
+    done | grep -o 'GLIBC_[0-9][0-9.]*' | sed 's/GLIBC_//' | sort -uV | tail -n 1
+}
+# "ArkOS (glibc 2.30), muOS (glibc 2.38), ..." for those whose glibc is VERSION or later.
+firmwares_admitted() { # VERSION
+    local f list=""
+    for f in $FIRMWARE_GLIBC; do
+        version_le "$1" "${f#*=}" && list="$list, ${f%=*} (glibc ${f#*=})"
+    done
+    version_le "$1" "$UNKNOWN_FIRMWARE_GLIBC" &&
+        list="$list and every firmware the package manager does not recognise (taken as $UNKNOWN_FIRMWARE_GLIBC)"
+    echo "${list#, }"
+}
+
+# The match the catalogue shows: the game's own drawing, enlarged twice, after the first
+# player has opened a few coffins against the computer.
+SCREENSHOT_SCENE=(-scale 2 -seed 6 -keys "+30 space +20 space +200 right*10 space +200 down*10 space +200 left*20 space +200 up*15 space +200")
+
 package_handheld() {
+    local addons=$root/build-cross/arm64/addons/lib
+    if [ -n "$default_sysroot" ]; then
+        ./tools/cross/make-addons.sh >/dev/null || die "cannot make the SDL add-ons (tools/cross/make-addons.sh)"
+        # SDL_image (PNG), SDL_ttf with FreeType and SDL_mixer (WAV) go inside the game, with
+        # libpng and zlib: firmwares have a zlib of their own, which one in libs.aarch64 would
+        # replace for the firmware's own drivers too.
+        local d=$default_sysroot/usr/lib/$triplet
+        cmake_extra=("-DSDL_IMAGE_LIB=$addons/libSDL_image.a;$d/libpng16.a;$d/libz.a"
+            "-DSDL_TTF_LIB=$d/libSDL_ttf.a;$addons/libfreetype.a" "-DSDL_MIXER_LIB=$addons/libSDL_mixer.a")
+    fi
     say "building the aarch64 game, profile tool and screenshot program in ${build#$root/}/cross"
     cross_build "$build/cross" vesperalia vesperalia-profile vesperalia-screenshot
-    ./tools/cross/make-firmware-root.sh >/dev/null || die "cannot make the firmware-like root for the check"
+    ./tools/cross/make-firmware-root.sh >/dev/null || die "cannot make the firmware-like roots for the check"
     local sysroot strip
     sysroot=$(cat "$build/cross/vesperalia-sysroot.txt")
     strip=$(cache_value "$build/cross" CMAKE_STRIP)
@@ -225,37 +254,86 @@ package_handheld() {
     cmake --build "$native" -j2 --target vesperalia-screenshot >>"$build/native.log" 2>&1 ||
         die "building the screenshot program failed (log: ${build#$root/}/native.log)"
 
+    # The submission: the metadata beside the launcher and the game folder.
     rm -rf "$stage"
-    local game=$stage/vesperalia
+    local port=$stage/vesperalia
+    local game=$port/vesperalia
     mkdir -p "$game"
-    install -m 755 "$root/tools/package/Vesperalia.sh" "$stage/Vesperalia.sh"
+    install -m 755 "$root/tools/package/Vesperalia.sh" "$port/Vesperalia.sh"
     install -m 755 "$build/cross/vesperalia" "$game/vesperalia.aarch64"
     install -m 755 "$build/cross/vesperalia-profile" "$game/vesperalia-profile.aarch64"
     [ -n "$strip" ] && "$strip" "$game/vesperalia.aarch64" "$game/vesperalia-profile.aarch64"
     copy_game_files "$game"
-    cp "$root/tools/package/vesperalia.gptk" "$root/tools/package/port.json" \
-        "$root/tools/package/README.md" "$game/"
-    sed "s/@RELEASEDATE@/$release_date/" "$root/tools/package/gameinfo.xml" >"$game/gameinfo.xml"
+    cp "$root/tools/package/vesperalia.gptk" "$game/"
+    sed "s/@RELEASEDATE@/$release_date/" "$root/tools/package/gameinfo.xml" >"$port/gameinfo.xml"
 
     local libs
-    # SDL 1.2 is the layer, added below; SDL2 (which the sound libraries need as well) is
-    # the firmware's own, which knows the device's screen and pad.
+    # SDL 1.2 is the layer, added below; SDL2 is the firmware's own, which knows the
+    # device's screen and pad. With the add-ons inside the game nothing else is left.
     libs=$(needed_closure "$sysroot" "libSDL-1.2.so.0 libSDL2-2.0.so.0" "$game/vesperalia.aarch64" "$game/vesperalia-profile.aarch64")
+    mkdir -p "$game/libs.aarch64" "$game/licenses"
     # shellcheck disable=SC2086
-    bundle_libs "$game/libs.aarch64" $libs
+    [ -z "$libs" ] || bundle_libs "$game/libs.aarch64" $libs
     # shellcheck disable=SC2086
-    bundle_licences "$game/licenses" "$sysroot/.packages" $libs
+    [ -z "$libs" ] || bundle_licences "$game/licenses" "$sysroot/.packages" $libs
     bundle_sdl12_layer "$game/libs.aarch64" "$game/licenses"
-    say "bundled $(($(echo "$libs" | wc -l) + 1)) libraries in libs.aarch64 ($(du -sh "$game/libs.aarch64" | cut -f1)), the SDL 1.2 layer among them"
+    if [ -n "$default_sysroot" ]; then
+        # The licences of what the game carries inside.
+        local info=$default_sysroot/.packages pkg
+        cp -r "$addons/licences/." "$game/licenses/"
+        for pkg in libsdl-ttf2.0-0 libpng16-16 zlib1g; do
+            mkdir -p "$game/licenses/$pkg"
+            cp "$info/$pkg.copyright" "$game/licenses/$pkg/copyright" || die "no copyright file of $pkg in the sysroot"
+        done
+        {
+            sed 's/)$/; inside the game)/' "$addons/libraries.txt"
+            echo "libSDL_ttf.a libsdl-ttf2.0-0 $(cat "$info/libsdl-ttf2.0-0.version") (Debian 11; inside the game)"
+            echo "libpng16.a libpng16-16 $(cat "$info/libpng16-16.version") (Debian 11; inside the game)"
+            echo "libz.a zlib1g $(cat "$info/zlib1g.version") (Debian 11; inside the game)"
+        } >>"$game/licenses/libraries.txt"
+    fi
+    game_licence "$game/licenses"
+    say "bundled $(ls "$game/libs.aarch64" | wc -l) libraries in libs.aarch64 ($(du -sh "$game/libs.aarch64" | cut -f1)): $(ls "$game/libs.aarch64" | tr '\n' ' ')"
 
-    (cd "$root" && "$native/vesperalia-screenshot" "$build/screenshot.bmp") ||
-        die "the screenshot program failed"
+    # What the package needs of the firmware's glibc, measured; ArkOS, the oldest, must list it.
+    local min_glibc
+    min_glibc=$(glibc_needed "$game/vesperalia.aarch64" "$game/vesperalia-profile.aarch64" "$game/libs.aarch64"/*)
+    [ -n "$min_glibc" ] || die "objdump -T found no GLIBC_ version in the package"
+    version_le "$min_glibc" "$UNKNOWN_FIRMWARE_GLIBC" ||
+        die "the package needs glibc $min_glibc: above $UNKNOWN_FIRMWARE_GLIBC, so ArkOS and unrecognised firmwares would not list it"
+    say "the package needs glibc $min_glibc (port.json's min_glibc)"
+    /usr/bin/python3 -c 'import json, sys
+port = json.load(open(sys.argv[1]))
+port["attr"]["min_glibc"] = sys.argv[3]
+with open(sys.argv[2], "w") as f:
+    json.dump(port, f, indent=4)
+    f.write("\n")' "$root/tools/package/port.json" "$port/port.json" "$min_glibc" || die "cannot write port.json"
+    local admitted
+    admitted=$(firmwares_admitted "$min_glibc")
+    sed -e "s/@MIN_GLIBC@/$min_glibc/g" -e "s/@FIRMWARES@/$admitted/g" "$root/tools/package/README.md" >"$port/README.md"
+
+    # The catalogue's picture, and the title screen the check compares with the layer's.
+    (cd "$root" && "$native/vesperalia-screenshot" "${SCREENSHOT_SCENE[@]}" "$build/screenshot.bmp" 1 &&
+        "$native/vesperalia-screenshot" "$build/title.bmp") || die "the screenshot program failed"
     /usr/bin/python3 -c 'import sys; from PIL import Image; Image.open(sys.argv[1]).convert("RGB").save(sys.argv[2], optimize=True)' \
-        "$build/screenshot.bmp" "$game/screenshot.png" || die "cannot convert the screenshot to PNG"
+        "$build/screenshot.bmp" "$port/screenshot.png" || die "cannot convert the screenshot to PNG"
 
-    make_zip dist/vesperalia-handheld.zip Vesperalia.sh vesperalia
-    ./tools/package/check.sh dist/vesperalia-handheld.zip --sysroot "$root/build-cross/arm64/firmware-root" \
-        --screenshot-program "$build/cross/vesperalia-screenshot"
+    local out=$root/dist/portmaster/vesperalia
+    rm -rf "$out"
+    mkdir -p "$(dirname "$out")"
+    cp -a "$port" "$out"
+    say "wrote dist/portmaster/vesperalia/ (the submission)"
+    # The install zip, as the manager makes it from the submission: the launcher and the
+    # game folder on top, the metadata inside the game folder.
+    local zipstage=$stage/zip
+    mkdir -p "$zipstage"
+    cp -a "$port/Vesperalia.sh" "$port/vesperalia" "$zipstage/"
+    cp "$port/port.json" "$port/README.md" "$port/gameinfo.xml" "$port/screenshot.png" "$zipstage/vesperalia/"
+    make_zip dist/vesperalia.zip "$zipstage" Vesperalia.sh vesperalia
+    rm -f "$root/dist/vesperalia-handheld.zip" # the zip's name before it took the port's
+    ./tools/package/check.sh dist/vesperalia.zip --submission "$out" \
+        --sysroot "$root/build-cross/arm64/firmware-root" --sysroot "$root/build-cross/arm64/firmware-root-13" \
+        --screenshot-program "$build/cross/vesperalia-screenshot" --title-picture "$build/title.bmp"
 }
 
 # Static archives for every library of the dynamic build, named by their sonames; prints
@@ -333,6 +411,7 @@ package_gp2x() {
     install -m 755 "$program" "$game/vesperalia"
     [ -n "$strip" ] && "$strip" "$game/vesperalia"
     copy_game_files "$game"
+    game_licence "$game/licenses"
     local env=""
     if [ -n "$libs" ]; then
         # shellcheck disable=SC2086
@@ -351,7 +430,7 @@ out = Image.new("RGBA", (32, 32), (0, 0, 0, 0))
 out.paste(icon, ((32 - icon.width) // 2, (32 - icon.height) // 2))
 out.save(sys.argv[2])' "$root/data/exp.icon.bmp" "$game/vesperalia.png" || die "cannot make the icon"
 
-    make_zip dist/vesperalia-gp2x.zip vesperalia
+    make_zip dist/vesperalia-gp2x.zip "$stage" vesperalia
     if [ -d "$sysroot" ]; then
         ./tools/package/check.sh dist/vesperalia-gp2x.zip --sysroot "$sysroot"
     else
@@ -359,11 +438,11 @@ out.save(sys.argv[2])' "$root/data/exp.icon.bmp" "$game/vesperalia.png" || die "
     fi
 }
 
-make_zip() { # ZIP ITEMS... (from the stage)
-    local out=$root/$1
-    shift
+make_zip() { # ZIP DIR ITEMS... (from DIR)
+    local out=$root/$1 from=$2
+    shift 2
     rm -f "$out"
-    (cd "$stage" && zip -q -r -X "$out" "$@") || die "cannot write $out"
+    (cd "$from" && zip -q -r -X "$out" "$@") || die "cannot write $out"
     say "wrote ${out#$root/} ($(du -h "$out" | cut -f1))"
 }
 

@@ -12,6 +12,9 @@ if(VESPERALIA_ASSET_PYTHON)
   # The packager's tool that makes the handheld package's SDL 1.2 layer load on glibc 2.31.
   add_test(NAME fit_glibc231_tool
     COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tools/package/fit-glibc231-test.py)
+  # The handheld package's check of its pad map, read as the pad mapper reads it.
+  add_test(NAME handheld_pad_map_check
+    COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tools/package/check-gptk-test.py)
   # Every relative link of README.md and docs/ names a file (and a heading) that exists.
   add_test(NAME doc_links
     COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tests/docs/check-links.py ${CMAKE_SOURCE_DIR})

@@ -1,7 +1,8 @@
 #!/bin/bash
-# Vesperalia launcher for the community package manager: finds the manager's control
-# folder, starts the pad-to-keys mapper and runs the game from its own folder, with the
-# achievement registry kept in the game folder (exp/). The game reads only the keys the
+# Vesperalia launcher for the community package manager, in the order of its template:
+# find the manager's control folder, take its settings and the firmware's own fixes, start
+# the pad-to-keys mapper and the firmware's last steps, then run the game from its own
+# folder with the achievement registry kept there (exp/). The game reads only the keys the
 # mapper sends (its pad events are ignored, so no press acts twice), whether or not the
 # firmware has the layer present its pad as a joystick; the mapper's hotkey with Start
 # ends it, and wins and achievements are on the card by then.
@@ -19,15 +20,20 @@ else
 fi
 
 source "$controlfolder/control.txt"
+[ -f "${controlfolder}/mod_${CFW_NAME}.txt" ] && source "${controlfolder}/mod_${CFW_NAME}.txt"
 get_controls
 
 GAMEDIR="/$directory/ports/vesperalia"
 cd "$GAMEDIR" || exit 1
 > "$GAMEDIR/log.txt" && exec > >(tee "$GAMEDIR/log.txt") 2>&1
 
+# The manager's installer drops execute bits on file systems other than ext.
+$ESUDO chmod +x "$GAMEDIR/vesperalia.${DEVICE_ARCH}" "$GAMEDIR/vesperalia-profile.${DEVICE_ARCH}"
+
 # libs.* carries the SDL 1.2 layer over the firmware's SDL2; it scales the 320x240
 # picture to the screen smoothly unless told to keep the pixels sharp.
 export LD_LIBRARY_PATH="$GAMEDIR/libs.${DEVICE_ARCH}:$LD_LIBRARY_PATH"
+export SDL_GAMECONTROLLERCONFIG="$sdl_controllerconfig"
 export SDL12COMPAT_SCALE_METHOD=nearest
 export VESPERALIA_EXP_BASE="$GAMEDIR/exp/"
 
@@ -55,6 +61,7 @@ if [ ! -e "$VESPERALIA_EXP_BASE/activeexp" ]; then
 fi
 
 $GPTOKEYB "vesperalia.${DEVICE_ARCH}" -c "./vesperalia.gptk" &
-SDL_GAMECONTROLLERCONFIG="$sdl_controllerconfig" ./vesperalia.${DEVICE_ARCH} -fullscreen
+pm_platform_helper "$GAMEDIR/vesperalia.${DEVICE_ARCH}"
+./vesperalia.${DEVICE_ARCH} -fullscreen
 
 pm_finish

@@ -18,6 +18,7 @@ cp -r "$src/lang" "$game/"
     echo '  GPTOKEYB=true'
     echo '  sdl_controllerconfig=""'
     echo '}'
+    echo 'pm_platform_helper() { :; }'
     echo 'pm_finish() { :; }'
 } >"$scratch/xdg/PortMaster/control.txt"
 # The profile tool notes what it was asked to do; the game does nothing.

@@ -1,37 +1,51 @@
 #!/bin/bash
-# Usage: tools/package/check.sh ZIP [--sysroot DIR] [--seconds N] [--screenshot-program FILE]
+# Usage: tools/package/check.sh ZIP [--sysroot DIR]... [--seconds N] [--submission DIR]
+#                               [--screenshot-program FILE] [--title-picture FILE]
 # Checks a package made by tools/package.sh: unpacks it under build-pkg-check/, checks
 # its layout, launchers, metadata, binaries and licences, then runs the packaged game
 # under qemu-user (SDL's dummy drivers) for a bounded time and checks the achievement
 # registry it writes on its first run. Every failure is named; the exit status is 1 if any.
-# DIR is the system root for the emulator: for the handheld package a firmware-like one
-# without SDL 1.2 (default: build-cross/arm64/firmware-root, made by
-# tools/cross/make-firmware-root.sh), for the GP2X family's the build's (default:
-# build-cross/armel/sysroot). N is the seconds the game runs (default 20). FILE is the
-# aarch64 screenshot program (default: build-pkg-handheld/cross/vesperalia-screenshot),
-# whose title screen drawn through the package's SDL 1.2 layer must match the package's
-# screenshot.png, drawn by the same program on this machine.
+# DIR is a system root for the emulator: for the handheld package the firmware-like ones
+# without SDL 1.2, each run on in turn (default: build-cross/arm64/firmware-root and
+# firmware-root-13, made by tools/cross/make-firmware-root.sh), for the GP2X family's the
+# build's (default: build-cross/armel/sysroot). N is the seconds the game runs (default
+# 20). The handheld package only:
+#   --submission DIR  the submission folder the zip was made from (default
+#                     dist/portmaster/vesperalia): the metadata beside the launcher, the
+#                     same files as the zip
+#   --screenshot-program FILE  the aarch64 screenshot program (default:
+#                     build-pkg-handheld/cross/vesperalia-screenshot), whose title screen
+#                     drawn through the package's SDL 1.2 layer must match
+#   --title-picture FILE  the title screen the same program drew on this machine through
+#                     SDL 1.2 itself (default: build-pkg-handheld/title.bmp)
+# The zip is unpacked as the package manager's installer does it, without execute bits;
+# the launcher must restore them.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-zip="" sysroot="" seconds=20 shooter=$root/build-pkg-handheld/cross/vesperalia-screenshot
+zip="" seconds=20 shooter=$root/build-pkg-handheld/cross/vesperalia-screenshot
+title=$root/build-pkg-handheld/title.bmp submission=$root/dist/portmaster/vesperalia
+sysroots=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --screenshot-program) shooter=${2:-}; shift 2 || break ;;
-    --sysroot) sysroot=${2:-}; shift 2 || break ;;
+    --title-picture) title=${2:-}; shift 2 || break ;;
+    --submission) submission=${2:-}; shift 2 || break ;;
+    --sysroot) sysroots+=("${2:-}"); shift 2 || break ;;
     --seconds) seconds=${2:-}; shift 2 || break ;;
     -*) echo "check: unknown option $1" >&2; exit 2 ;;
     *) zip=$1; shift ;;
     esac
 done
-[ -n "$zip" ] && [ -f "$zip" ] || { echo "check: usage: check.sh ZIP [--sysroot DIR] [--seconds N] (no such zip: '$zip')" >&2; exit 2; }
+[ -n "$zip" ] && [ -f "$zip" ] || { echo "check: usage: check.sh ZIP [--sysroot DIR]... [--seconds N] (no such zip: '$zip')" >&2; exit 2; }
 [[ "$seconds" =~ ^[1-9][0-9]*$ ]] || { echo "check: --seconds takes a whole number above 0" >&2; exit 2; }
 zip=$(cd "$(dirname "$zip")" && pwd)/$(basename "$zip")
-# The emulated runs change directory: the system root must not be relative.
-if [ -n "$sysroot" ]; then
-    [ -d "$sysroot" ] || { echo "check: no system root at $sysroot" >&2; exit 2; }
-    sysroot=$(cd "$sysroot" && pwd)
-fi
+# The emulated runs change directory: the system roots must not be relative.
+for i in "${!sysroots[@]}"; do
+    [ -d "${sysroots[$i]}" ] || { echo "check: no system root at ${sysroots[$i]}" >&2; exit 2; }
+    sysroots[$i]=$(cd "${sysroots[$i]}" && pwd)
+done
+sysroot=${sysroots[0]:-}
 
 failures=0
 fail() { echo "check: FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -117,19 +131,6 @@ expect_timeout() {
     esac
 }
 
-glibc_ok() {
-    # objdump -T of BINARY: no GLIBC_ version above 2.31, and no GLIBCXX_ at all.
-    local objdump=$1 bin=$2 versions newest
-    versions=$("$objdump" -T "$unpacked/$bin" 2>/dev/null) || { fail "$objdump cannot read $bin"; return; }
-    if grep -q 'GLIBCXX_' <<<"$versions"; then fail "$bin needs libstdc++ (GLIBCXX_ symbols)"; fi
-    newest=$(grep -o 'GLIBC_[0-9][0-9.]*' <<<"$versions" | sed 's/GLIBC_//' | sort -uV | tail -n 1)
-    if [ -n "$newest" ] && [ "$(printf '%s\n2.31\n' "$newest" | sort -V | tail -n 1)" != 2.31 ]; then
-        fail "$bin needs GLIBC_$newest (firmwares guarantee 2.31)"
-    else
-        ok "$bin needs glibc ${newest:-(none)}, no libstdc++"
-    fi
-}
-
 # Every library the binaries and the bundled libraries need is bundled or provided by
 # the device (glibc's own, and for today's handhelds SDL2).
 libs_complete() {
@@ -173,6 +174,87 @@ libanl.so.1
 libnsl.so.1
 libBrokenLocale.so.1"
 
+# The highest GLIBC_ version objdump -T finds in FILES, and a failure for any GLIBCXX_.
+glibc_of() { # OBJDUMP FILES...
+    local objdump=$1 f versions newest=""
+    shift
+    for f in "$@"; do
+        versions=$("$objdump" -T "$f" 2>/dev/null) || { fail "$objdump cannot read ${f#$unpacked/}"; continue; }
+        grep -q 'GLIBCXX_' <<<"$versions" && fail "${f#$unpacked/} needs libstdc++ (GLIBCXX_ symbols)"
+        newest=$(printf '%s\n%s\n' "$newest" "$(grep -o 'GLIBC_[0-9][0-9.]*' <<<"$versions" | sed 's/GLIBC_//' | sort -uV | tail -n 1)" | sort -V | tail -n 1)
+    done
+    echo "$newest"
+}
+
+# The names a root's libraries answer to: their file names and their sonames.
+root_library_names() { # ROOT
+    local d files=()
+    for d in lib usr/lib; do
+        [ -d "$1/$d" ] && [ ! -L "$1/$d" ] || continue
+        while IFS= read -r -d '' f; do files+=("$f"); done < <(find "$1/$d" -maxdepth 2 -name 'lib*.so*' \( -type f -o -type l \) -print0)
+    done
+    for f in "${files[@]}"; do basename "$f"; done
+    for f in "${files[@]}"; do [ -f "$f" ] && [ ! -L "$f" ] && readelf -d "$f" 2>/dev/null; done |
+        sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p'
+}
+
+# What firmwares own themselves: a copy in libs.aarch64 would come first for the
+# firmware's SDL2 and its video and sound drivers too.
+FIRMWARE_OWN='^(libstdc\+\+|libgcc_s|libasound|libpulse|libdbus|libsystemd|libglib|libgio|libgobject|libz\.|libdrm|libudev|libEGL|libGLES|libGL\.|libgbm|libX11|libxcb|libwayland|libSDL2|libSDL3)'
+
+check_handheld_libraries() { # DIR
+    local dir=$1 libdir=$1/libs.aarch64 lib name soname own="" r
+    libs_complete "$libdir" "$GLIBC_LIBS
+libSDL2-2.0.so.0" "$unpacked/$dir/vesperalia.aarch64" "$unpacked/$dir/vesperalia-profile.aarch64"
+    licences_complete "$dir" "$libdir"
+    # Firmwares have SDL2 and no SDL 1.2: the layer comes along, the device's SDL2 (which
+    # knows its screen and pad) is used.
+    [ -f "$unpacked/$libdir/libSDL-1.2.so.0" ] || fail "$libdir lacks the SDL 1.2 layer libSDL-1.2.so.0"
+    for lib in "$unpacked/$libdir"/*; do
+        [ -e "$lib" ] || continue
+        name=$(basename "$lib")
+        soname=$(readelf -d "$lib" 2>/dev/null | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+        grep -Eq "$FIRMWARE_OWN" <<<"$name $soname" && own="$own $name"
+        grep -qF -- "$name" "$unpacked/$dir/README.md" 2>/dev/null || fail "README.md does not name the bundled $name"
+    done
+    [ -z "$own" ] && ok "$libdir holds none of the firmware's own system libraries" ||
+        fail "$libdir carries what firmwares have newer copies of:$own"
+    # The firmware-like roots: a bundled library one of them has too would replace its copy.
+    for r in "${sysroots[@]}"; do
+        local names clash=""
+        names=$(root_library_names "$r" | sort -u)
+        for lib in "$unpacked/$libdir"/*; do
+            [ -e "$lib" ] || continue
+            name=$(basename "$lib")
+            soname=$(readelf -d "$lib" 2>/dev/null | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+            grep -qxF -e "$name" -e "${soname:-$name}" <<<"$names" && clash="$clash $name"
+        done
+        [ -z "$clash" ] && ok "no bundled library shares a name with one of $(basename "$r") ($(wc -l <<<"$names") names)" ||
+            fail "bundled libraries that $(basename "$r") has too:$clash"
+    done
+}
+
+# The submission folder: the metadata beside the launcher, everything else as in the zip.
+check_submission() {
+    local sub=$1 f extra
+    [ -d "$sub" ] || { fail "no submission folder at $sub"; return; }
+    for f in port.json README.md gameinfo.xml screenshot.png Vesperalia.sh; do
+        [ -f "$sub/$f" ] || fail "the submission lacks $f beside the launcher"
+        [ "$f" = Vesperalia.sh ] && continue
+        cmp -s "$sub/$f" "$unpacked/vesperalia/$f" || fail "the zip's vesperalia/$f is not the submission's $f"
+    done
+    [ -d "$sub/vesperalia" ] || fail "the submission lacks its game folder vesperalia/"
+    extra=$(cd "$sub" && ls -A | grep -vx -e port.json -e README.md -e gameinfo.xml -e screenshot.png \
+        -e Vesperalia.sh -e vesperalia -e cover.png -e cover.jpg)
+    [ -z "$extra" ] || fail "unexpected entries in the submission: $extra"
+    if diff -rq -x port.json -x README.md -x gameinfo.xml -x screenshot.png "$sub/vesperalia" "$unpacked/vesperalia" >/dev/null &&
+        cmp -s "$sub/Vesperalia.sh" "$unpacked/Vesperalia.sh"; then
+        ok "the zip holds the submission's launcher and game folder, with the metadata inside the game folder"
+    else
+        fail "the zip's Vesperalia.sh or vesperalia/ differs from the submission's"
+    fi
+}
+
 check_handheld() {
     local dir=vesperalia
     need x Vesperalia.sh && { bash -n "$unpacked/Vesperalia.sh" && ok "Vesperalia.sh parses" || fail "Vesperalia.sh does not parse (bash -n)"; }
@@ -181,166 +263,217 @@ check_handheld() {
     need x $dir/vesperalia-profile.aarch64
     need d $dir/libs.aarch64
     local f
-    for f in port.json README.md gameinfo.xml screenshot.png vesperalia.gptk; do need f "$dir/$f"; done
+    for f in port.json README.md gameinfo.xml screenshot.png vesperalia.gptk licenses/vesperalia/LICENSE; do need f "$dir/$f"; done
+    [ ! -f "$root/LICENSE" ] || cmp -s "$root/LICENSE" "$unpacked/$dir/licenses/vesperalia/LICENSE" ||
+        fail "licenses/vesperalia/LICENSE is not the source tree's LICENSE"
     check_game_files $dir
     local extra
     extra=$(cd "$unpacked" && ls -A | grep -vx -e Vesperalia.sh -e vesperalia)
     [ -z "$extra" ] || fail "unexpected entries at the top of the zip: $extra"
-    [[ "$(basename "$zip" .zip)" =~ ^[a-z0-9._-]+$ ]] || fail "the zip's name is not lower case"
+    check_submission "$submission"
 
-    /usr/bin/python3 - "$unpacked/$dir" <<'EOF' || fail "package metadata: see above"
-import json, sys, xml.etree.ElementTree as ET
+    local objdump=aarch64-linux-gnu-objdump
+    command -v $objdump >/dev/null || { fail "$objdump is missing (binutils-aarch64-linux-gnu)"; return; }
+    readelf -h "$unpacked/$dir/vesperalia.aarch64" | grep -q 'AArch64' || fail "vesperalia.aarch64 is not an AArch64 program"
+    local newest
+    newest=$(glibc_of $objdump "$unpacked/$dir/vesperalia.aarch64" "$unpacked/$dir/vesperalia-profile.aarch64" "$unpacked/$dir/libs.aarch64"/*)
+    ok "the programs and the bundled libraries need glibc ${newest:-(none)} at most"
+
+    /usr/bin/python3 - "$unpacked/$dir" "$(basename "$zip")" "$newest" "$title" <<'EOF' || fail "package metadata: see above"
+import json, re, sys, xml.etree.ElementTree as ET
 from PIL import Image
-d = sys.argv[1]
+d, zipname, newest, title = sys.argv[1:5]
 bad = []
+def version(v):
+    return tuple(int(p) for p in v.split("."))
+# The firmwares the package manager lists a port on by their glibc, and its value for
+# those it does not recognise.
+FIRMWARES = {"ArkOS": "2.30", "muOS": "2.38", "Knulli": "2.38", "ROCKNIX": "2.40"}
+UNKNOWN = "2.30"
 try:
     p = json.load(open(d + "/port.json"))
     a = p.get("attr", {})
-    if not (isinstance(p.get("version"), int) and p["version"] >= 2): bad.append("port.json version")
+    if p.get("version") != 2: bad.append("port.json version is not 2")
     if p.get("items") != ["Vesperalia.sh", "vesperalia"]: bad.append("port.json items")
-    if not str(p.get("name", "")).endswith(".zip"): bad.append("port.json name")
+    if p.get("name") != zipname: bad.append("port.json name %r is not the zip's name %s" % (p.get("name"), zipname))
+    if not re.fullmatch(r"[a-z0-9][a-z0-9._]*\.zip", str(p.get("name", ""))): bad.append("port.json name is no port name")
     for k, t in (("title", str), ("porter", list), ("desc", str), ("inst", str), ("genres", list),
                  ("rtr", bool), ("reqs", list), ("arch", list), ("min_glibc", str)):
         if not isinstance(a.get(k), t): bad.append("port.json attr." + k)
-    if a.get("arch") != ["aarch64"] or a.get("min_glibc") != "2.31": bad.append("port.json arch/min_glibc")
+    if a.get("arch") != ["aarch64"]: bad.append("port.json arch")
+    m = str(a.get("min_glibc"))
+    if m != newest: bad.append("port.json min_glibc %s is not the highest GLIBC_ version in the package (%s)" % (m, newest))
+    elif version(m) > version(UNKNOWN): bad.append("min_glibc %s: the manager hides the port on ArkOS and unknown firmwares (%s)" % (m, UNKNOWN))
     if "runtime" not in a or a["runtime"] is not None: bad.append("port.json attr.runtime")
 except Exception as e:
     bad.append("port.json does not read: %s" % e)
+    m = None
 try:
     g = ET.parse(d + "/gameinfo.xml").getroot().find("game")
     for k in ("path", "name", "desc", "releasedate", "developer", "publisher", "genre", "image"):
         if g is None or not (g.findtext(k) or "").strip(): bad.append("gameinfo.xml " + k)
     if g is not None and g.findtext("path") != "./Vesperalia.sh": bad.append("gameinfo.xml path")
     if g is not None and g.findtext("image") != "./vesperalia/screenshot.png": bad.append("gameinfo.xml image")
-    import re
     if g is not None and not re.fullmatch(r"\d{8}T000000", g.findtext("releasedate") or ""): bad.append("gameinfo.xml releasedate")
 except Exception as e:
     bad.append("gameinfo.xml does not read: %s" % e)
 try:
     im = Image.open(d + "/screenshot.png")
-    if im.format != "PNG" or im.size != (320, 240): bad.append("screenshot.png is not a 320x240 PNG")
-    elif len(set(im.convert("RGB").getdata())) < 16: bad.append("screenshot.png is nearly blank")
+    if im.format != "PNG" or im.size != (640, 480): bad.append("screenshot.png is not a 640x480 PNG")
+    else:
+        rgb = im.convert("RGB")
+        if len(set(rgb.getdata())) < 16: bad.append("screenshot.png is nearly blank")
+        # Gameplay, not the title screen: the picture halved is not the title.
+        try:
+            t = Image.open(title).convert("RGB")
+            if rgb.resize((320, 240), Image.NEAREST).tobytes() == t.tobytes(): bad.append("screenshot.png shows the title screen")
+        except OSError:
+            pass
 except Exception as e:
     bad.append("screenshot.png does not read: %s" % e)
-buttons = set("up down left right a b x y l1 l2 r1 r2 start back guide".split()) | {
-    "left_analog_" + s for s in ("up", "down", "left", "right")}
-want = {"up": "up", "down": "down", "left": "left", "right": "right", "a": "space", "b": "space",
-        "x": "space", "y": "space", "start": "rightctrl", "l1": "minus", "r1": "equal"}
-got = {}
-for n, line in enumerate(open(d + "/vesperalia.gptk"), 1):
-    line = line.split("#", 1)[0].strip()
-    if not line: continue
-    k, sep, v = (s.strip() for s in line.partition("="))
-    if not sep or k not in buttons or not v: bad.append("vesperalia.gptk line %d" % n)
-    got[k] = v
-for k, v in want.items():
-    if got.get(k) != v: bad.append("vesperalia.gptk: %s should be %s" % (k, v))
+try:
+    text = open(d + "/README.md", encoding="utf-8").read()
+    for section in ("Notes", "Controls", "Compile"):
+        if not re.search(r"^## %s\s*$" % section, text, re.M): bad.append("README.md has no %s section" % section)
+    if "Thanks" not in text and "thank" not in text: bad.append("README.md's notes thank nobody")
+    if not re.search(r"^\|.*\|\s*$", text, re.M): bad.append("README.md's controls are no table")
+    if m:
+        for name, v in FIRMWARES.items():
+            if m and version(v) >= version(m) and name not in text: bad.append("README.md does not name %s among the firmwares" % name)
+    if "@" in re.sub(r"[\w.-]+@[\w.-]+", "", text): bad.append("README.md keeps a placeholder")
+except Exception as e:
+    bad.append("README.md does not read: %s" % e)
 for b in bad: print("check: FAIL:", b, file=sys.stderr)
-if not bad: print("check: ok: port.json, gameinfo.xml, screenshot.png and vesperalia.gptk")
+if not bad: print("check: ok: port.json (min_glibc %s), gameinfo.xml, README.md and a 640x480 screenshot.png of play" % m)
 sys.exit(1 if bad else 0)
 EOF
+    # The pad map as the mapper reads it: every button set, to a key it knows or to
+    # nothing, and the game's keys where they belong.
+    if /usr/bin/python3 "$root/tools/package/check-gptk.py" "$unpacked/$dir/vesperalia.gptk" \
+        up=up down=down left=left right=right left_analog_up=up left_analog_down=down \
+        left_analog_left=left left_analog_right=right a=space b=space x=space y=space \
+        start=rightctrl l1=- r1== >"$work/gptk.out" 2>&1; then
+        ok "vesperalia.gptk: every button set, as the mapper reads it"
+    else
+        sed 's/^/check: FAIL: /' "$work/gptk.out" >&2
+        fail "vesperalia.gptk does not hold what the mapper should send"
+    fi
+    [ ${#sysroots[@]} -gt 0 ] || sysroots=("$root/build-cross/arm64/firmware-root" "$root/build-cross/arm64/firmware-root-13")
+    check_handheld_libraries $dir
 
-    local objdump=aarch64-linux-gnu-objdump
-    command -v $objdump >/dev/null || { fail "$objdump is missing (binutils-aarch64-linux-gnu)"; return; }
-    glibc_ok $objdump $dir/vesperalia.aarch64
-    glibc_ok $objdump $dir/vesperalia-profile.aarch64
-    readelf -h "$unpacked/$dir/vesperalia.aarch64" | grep -q 'AArch64' || fail "vesperalia.aarch64 is not an AArch64 program"
-    libs_complete $dir/libs.aarch64 "$GLIBC_LIBS
-libSDL2-2.0.so.0" "$unpacked/$dir/vesperalia.aarch64" "$unpacked/$dir/vesperalia-profile.aarch64"
-    licences_complete $dir $dir/libs.aarch64
-    # Firmwares have SDL2 and no SDL 1.2: the layer comes along, the device's SDL2 (which
-    # knows its screen and pad) is used.
-    [ -f "$unpacked/$dir/libs.aarch64/libSDL-1.2.so.0" ] || fail "libs.aarch64 lacks the SDL 1.2 layer libSDL-1.2.so.0"
-    [ -e "$unpacked/$dir/libs.aarch64/libSDL2-2.0.so.0" ] && fail "libs.aarch64 carries SDL2, which must be the firmware's"
-    local lib newest="" v
-    for lib in "$unpacked/$dir/libs.aarch64"/*; do
-        v=$($objdump -T "$lib" 2>/dev/null | grep -o 'GLIBC_[0-9][0-9.]*' | sed 's/GLIBC_//' | sort -uV | tail -n 1)
-        if [ -n "$v" ] && [ "$(printf '%s\n2.31\n' "$v" | sort -V | tail -n 1)" != 2.31 ]; then
-            fail "libs.aarch64/$(basename "$lib") needs GLIBC_$v (firmwares guarantee 2.31)"
-        fi
-        newest=$(printf '%s\n%s\n' "$newest" "$v" | sort -V | tail -n 1)
+    command -v qemu-aarch64-static >/dev/null || { fail "qemu-aarch64-static is missing (qemu-user-static)"; return; }
+    local r n=0
+    for r in "${sysroots[@]}"; do
+        n=$((n + 1))
+        [ -d "$r" ] || { fail "no arm64 firmware root at $r for the emulated run (tools/cross/make-firmware-root.sh)"; continue; }
+        run_launcher "$r" "$work/run$n"
     done
-    ok "the bundled libraries need glibc $newest at most"
+}
 
-    # The launcher itself on a stand-in for the package manager: a control folder whose
-    # get_controls names this folder, and DEVICE_ARCH "qemu" whose binaries run the
-    # packaged aarch64 ones under the emulator (this machine runs no aarch64 code itself).
-    [ -n "$sysroot" ] || sysroot=$root/build-cross/arm64/firmware-root
-    [ -d "$sysroot" ] || { fail "no arm64 firmware root at $sysroot for the emulated run (tools/cross/make-firmware-root.sh)"; return; }
+# The launcher itself, from a fresh unpacking without execute bits, on a stand-in for the
+# package manager: a control folder whose control.txt and mod_TEST.txt note each call in
+# order, and DEVICE_ARCH "qemu", whose stand-ins for the two binaries run the packaged
+# aarch64 ones under the emulator on ROOT (this machine runs no aarch64 code itself).
+run_launcher() { # ROOT WORK
+    local sysroot=$1 w=$2 rootname dir=vesperalia
+    rootname=$(basename "$1")
     # A root with SDL 1.2 of its own would hide a package that lacks the layer.
     local own
-    own=$(find "$sysroot" -name 'libSDL-1.2.so*' -print -quit)
-    [ -z "$own" ] || { fail "the root for the emulated run has SDL 1.2 of its own (${own#$sysroot/}): it proves nothing"; return; }
-    command -v qemu-aarch64-static >/dev/null || { fail "qemu-aarch64-static is missing (qemu-user-static)"; return; }
-    local game=$unpacked/$dir xdg=$work/xdg
-    mkdir -p "$xdg/PortMaster"
+    own=$(find "$sysroot/" -name 'libSDL-1.2.so*' -print -quit)
+    [ -z "$own" ] || { fail "$rootname has SDL 1.2 of its own (${own#$sysroot/}): running on it proves nothing"; return; }
+    local ports=$w/ports game=$w/ports/$dir xdg=$w/xdg calls=$w/calls
+    mkdir -p "$ports" "$xdg/PortMaster"
+    unzip -q "$zip" -d "$ports" || { fail "$zip does not unzip"; return; }
+    find "$ports" -type f -exec chmod a-x {} +
     cat >"$xdg/PortMaster/control.txt" <<EOF
+echo control.txt >>"$calls"
+CFW_NAME=TEST
+ESUDO=""
 get_controls() {
-  directory="${unpacked%/ports}"
-  directory="\${directory#/}"
+  echo get_controls >>"$calls"
+  directory="${w#/}"
   DEVICE_ARCH=qemu
-  GPTOKEYB=true
-  ESUDO=""
-  sdl_controllerconfig=""
+  GPTOKEYB=gptokeyb_stub
+  sdl_controllerconfig="stand-in controller line"
 }
-pm_finish() { echo called >"$work/pm_finish"; }
+gptokeyb_stub() { echo "gptokeyb \$*" >>"$w/gptokeyb"; }
+pm_platform_helper() { echo "pm_platform_helper \$*" >>"$calls"; }
+pm_finish() { echo pm_finish >>"$calls"; }
 EOF
+    echo "echo mod_TEST.txt >>\"$calls\"" >"$xdg/PortMaster/mod_TEST.txt"
     ln -s libs.aarch64 "$game/libs.qemu"
     # At the end of the bounded run the game gets a quit request (SIGTERM, which SDL turns
-    # into a quit event): only a game in its frame loop ends on it, with status 0.
+    # into a quit event): only a game in its frame loop ends on it, with status 0. Both
+    # stand-ins are written without execute bits, as the packaged binaries were unpacked;
+    # each stands for its binary on a device, so the bit the launcher gave it goes to the
+    # binary the emulator runs (qemu-user, too, runs only executable files).
     cat >"$game/vesperalia.qemu" <<EOF
 #!/bin/sh
+echo game >>"$calls"
+pwd >"$w/game.dir"
+echo "\$@" >"$w/game.args"
+echo "\${SDL12COMPAT_SCALE_METHOD:-} \${SDL_GAMECONTROLLERCONFIG:-}" >"$w/game.env"
+[ -x ./vesperalia.qemu ] && chmod +x ./vesperalia.aarch64
 start=\$(date +%s)
 timeout --preserve-status -k 15 $seconds qemu-aarch64-static -L "$sysroot" ./vesperalia.aarch64 "\$@"
-echo "\$? \$((\$(date +%s) - start))" >"$work/game.status"
-echo "\$@" >"$work/game.args"
-echo "\${SDL12COMPAT_SCALE_METHOD:-}" >"$work/game.scaling"
+echo "\$? \$((\$(date +%s) - start))" >"$w/game.status"
 EOF
     cat >"$game/vesperalia-profile.qemu" <<EOF
 #!/bin/sh
+[ -x ./vesperalia-profile.qemu ] && chmod +x ./vesperalia-profile.aarch64
 exec qemu-aarch64-static -L "$sysroot" ./vesperalia-profile.aarch64 "\$@"
 EOF
-    chmod +x "$game/vesperalia.qemu" "$game/vesperalia-profile.qemu"
+    chmod a-x "$game/vesperalia.qemu" "$game/vesperalia-profile.qemu"
     # A German firmware: the profile takes "de" when lang/ carries it.
     local want_lang=en
     # grep reads to the end: with -q it may stop early, and pipefail would count that.
     language_names "$dir" | grep -x de >/dev/null && want_lang=de
-    env -i PATH="$PATH" HOME="$work" XDG_DATA_HOME="$xdg" LANG=de_DE.UTF-8 \
+    env -i PATH="$PATH" HOME="$w" XDG_DATA_HOME="$xdg" LANG=de_DE.UTF-8 \
         SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-        bash "$unpacked/Vesperalia.sh" >"$work/launcher.out" 2>&1 </dev/null
-    # A file, not the launcher's output: that goes through tee, which may still be writing.
-    [ -f "$work/pm_finish" ] || fail "the launcher did not reach pm_finish: $(tail -n 3 "$work/launcher.out")"
+        bash "$ports/Vesperalia.sh" >"$w/launcher.out" 2>&1 </dev/null
+    # Files, not the launcher's output: that goes through tee, which may still be writing.
+    local order
+    order=$(tr '\n' ';' <"$calls" 2>/dev/null)
+    local want="control.txt;mod_TEST.txt;get_controls;pm_platform_helper /${w#/}/ports/vesperalia/vesperalia.qemu;game;pm_finish;"
+    [ "$order" = "$want" ] && ok "on $rootname the launcher took control.txt, mod_TEST.txt, get_controls, pm_platform_helper, the game and pm_finish in order" ||
+        fail "on $rootname the launcher's calls were '$order', not '$want': $(tail -n 3 "$w/launcher.out" | tr '\n' ' ')"
+    grep -qx "gptokeyb vesperalia.qemu -c ./vesperalia.gptk" "$w/gptokeyb" 2>/dev/null ||
+        fail "the launcher did not start the pad mapper with ./vesperalia.gptk"
+    [ "$(cat "$w/game.dir" 2>/dev/null)" = "$game" ] || fail "the game did not start from \$GAMEDIR ($game)"
     [ -f "$game/log.txt" ] || fail "the launcher wrote no log.txt"
-    grep -qx -- "-fullscreen" "$work/game.args" 2>/dev/null || fail "the launcher did not pass -fullscreen"
+    grep -qx -- "-fullscreen" "$w/game.args" 2>/dev/null || fail "the launcher did not pass -fullscreen"
     # The layer blends when it scales the picture up unless told to keep pixels sharp.
-    grep -qx "nearest" "$work/game.scaling" 2>/dev/null || fail "the launcher does not set SDL12COMPAT_SCALE_METHOD=nearest (sharp pixels)"
+    grep -qx "nearest stand-in controller line" "$w/game.env" 2>/dev/null ||
+        fail "the launcher does not set SDL12COMPAT_SCALE_METHOD=nearest and SDL_GAMECONTROLLERCONFIG"
+    grep -q "Permission denied" "$w/launcher.out" && fail "on $rootname: $(grep -m1 'Permission denied' "$w/launcher.out")"
     local status elapsed
-    { read -r status elapsed <"$work/game.status"; } 2>/dev/null || status="none: never started" elapsed=0
+    { read -r status elapsed <"$w/game.status"; } 2>/dev/null || status="none: never started" elapsed=0
     if [ "$elapsed" -lt "$seconds" ]; then
-        fail "vesperalia.aarch64 (through Vesperalia.sh) ended by itself with status $status after ${elapsed}s (crash or failed start): $(tail -n 2 "$game/log.txt" 2>/dev/null | tr '\n' ' ')"
+        fail "vesperalia.aarch64 (through Vesperalia.sh, on $rootname) ended by itself with status $status after ${elapsed}s (crash or failed start): $(tail -n 2 "$game/log.txt" 2>/dev/null | tr '\n' ' ')"
     elif [ "$status" != 0 ]; then
-        fail "vesperalia.aarch64 was still running after ${seconds}s but did not leave on the quit request (status $status): it never reached its frame loop, or hung in it"
+        fail "vesperalia.aarch64 was still running on $rootname after ${seconds}s but did not leave on the quit request (status $status): it never reached its frame loop, or hung in it"
     else
-        ok "vesperalia.aarch64 (through Vesperalia.sh, on $(basename "$sysroot")) ran its frame loop for ${seconds}s and left on the quit request"
+        ok "vesperalia.aarch64 (through Vesperalia.sh, its execute bits restored, on $rootname) ran its frame loop for ${seconds}s and left on the quit request"
     fi
     check_registry "$game/exp" player "$want_lang" $dir
-    check_layer_picture $dir
+    check_layer_picture "$sysroot" "$game"
 }
 
 # The title screen the screenshot program draws through the package's SDL 1.2 layer on
-# the firmware root, against the package's screenshot.png, which the same program drew
-# on this machine through SDL 1.2 itself. The layer's blitter may round blending apart.
-check_layer_picture() {
-    local dir=$1
+# ROOT, against the one it drew on this machine through SDL 1.2 itself. The layer's blitter
+# may round blending apart.
+check_layer_picture() { # ROOT GAME-DIR
+    local sysroot=$1 game=$2
     [ -x "$shooter" ] || { fail "no aarch64 screenshot program at $shooter (tools/package.sh handheld builds it)"; return; }
     readelf -h "$shooter" 2>/dev/null | grep -q AArch64 || { fail "$shooter is not an aarch64 program"; return; }
-    if ! (cd "$unpacked/$dir" && env -i PATH="$PATH" HOME="$work" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-        LD_LIBRARY_PATH="$unpacked/$dir/libs.aarch64" timeout 120 \
+    [ -f "$title" ] || { fail "no title picture drawn natively at $title (tools/package.sh handheld draws it)"; return; }
+    if ! (cd "$game" && env -i PATH="$PATH" HOME="$work" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+        LD_LIBRARY_PATH="$game/libs.aarch64" timeout 120 \
         qemu-aarch64-static -L "$sysroot" "$shooter" "$work/layer.bmp" >"$work/shot.out" 2>&1 </dev/null); then
-        fail "the screenshot program failed through the layer: $(tail -n 2 "$work/shot.out" | tr '\n' ' ')"
+        fail "the screenshot program failed through the layer on $(basename "$sysroot"): $(tail -n 2 "$work/shot.out" | tr '\n' ' ')"
         return
     fi
-    /usr/bin/python3 - "$unpacked/$dir/screenshot.png" "$work/layer.bmp" <<'EOF' || fail "the title screen through the layer differs from the native one"
+    /usr/bin/python3 - "$title" "$work/layer.bmp" "$(basename "$sysroot")" <<'EOF' || fail "the title screen through the layer differs from the native one"
 import sys
 from PIL import Image
 native = Image.open(sys.argv[1]).convert("RGB")
@@ -362,11 +495,12 @@ b = [tuple(p[c] // steps[c] for c in range(3)) for p in b]
 equal = sum(p == q for p, q in zip(a, b))
 worst = max(max(abs(p[c] - q[c]) for c in range(3)) for p, q in zip(a, b))
 share = 100.0 * equal / len(a)
-print("check: %s: the title screen through the layer: %.2f %% of the pixels as drawn natively, "
+good = share >= 99 and worst <= 1
+print("check: %s: the title screen through the layer on %s: %.2f %% of the pixels as drawn natively, "
       "the others at most %d step(s) apart (a step: %s)" % (
-    "ok" if share >= 99 and worst <= 1 else "FAIL", share, worst, "/".join(map(str, steps))),
-    file=sys.stdout if share >= 99 and worst <= 1 else sys.stderr)
-sys.exit(0 if share >= 99 and worst <= 1 else 1)
+    "ok" if good else "FAIL", sys.argv[3], share, worst, "/".join(map(str, steps))),
+    file=sys.stdout if good else sys.stderr)
+sys.exit(0 if good else 1)
 EOF
 }
 
@@ -381,6 +515,9 @@ check_gp2x() {
     need f $dir/vesperalia.png &&
         { /usr/bin/python3 -c 'import sys; from PIL import Image; im = Image.open(sys.argv[1]); sys.exit(im.format != "PNG")' "$unpacked/$dir/vesperalia.png" || fail "vesperalia.png is not a PNG image"; }
     check_game_files $dir
+    need f $dir/licenses/vesperalia/LICENSE &&
+        { [ ! -f "$root/LICENSE" ] || cmp -s "$root/LICENSE" "$unpacked/$dir/licenses/vesperalia/LICENSE" ||
+            fail "licenses/vesperalia/LICENSE is not the source tree's LICENSE"; }
     readelf -h "$unpacked/$dir/vesperalia" 2>/dev/null | grep -q 'Machine:.*ARM$' || fail "vesperalia is not an ARM program"
     local linking=static
     if readelf -d "$unpacked/$dir/vesperalia" 2>/dev/null | grep -q NEEDED; then

@@ -3,12 +3,13 @@
 // the picture is always the game's own. Runs from a directory holding data/ and lang/;
 // needs no display (SDL's dummy video driver does). The banner is in English where lang/
 // carries it, as a profile set to "en" would show it.
-//   -scale N     the game's "-scale N"; the picture is then the whole enlarged screen
+//   -scale N     the picture enlarged N times, each game pixel an N x N block (as the game
+//                shows it in a window of that scale, without scanlines)
 //   -seed N      the dealing's random numbers start from N, so a scene comes out the same
 //   -keys SCRIPT played before the FRAMES: a key name (up, down, left, right, space,
-//                rctrl, escape, minus, equals) is pressed and released in the next frame,
-//                "+N" lets N frames pass
-// Without -scale the picture is the game's 320x240 screen surface.
+//                rctrl, escape, minus, equals) is held down for a frame, or for N
+//                frames as NAME*N; "+N" lets N frames pass
+// The game itself runs as on the handheld, at 320x240.
 #include <SDL/SDL.h>
 
 #include <cstdio>
@@ -61,6 +62,24 @@ void pushKey(SDLKey key, Uint8 type) {
     SDL_PushEvent(&event);
 }
 
+// src (16 bits a pixel) with every pixel as a scale x scale block, in the same format.
+SDL_Surface* enlarged(SDL_Surface* src, int scale) {
+    const SDL_PixelFormat* f = src->format;
+    SDL_Surface* dst = SDL_CreateRGBSurface(SDL_SWSURFACE, src->w * scale, src->h * scale, 16,
+                                            f->Rmask, f->Gmask, f->Bmask, 0);
+    if (!dst || f->BytesPerPixel != 2) return dst;
+    SDL_LockSurface(src);
+    for (int y = 0; y < dst->h; ++y) {
+        const Uint16* in = reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(src->pixels) +
+                                                           (y / scale) * src->pitch);
+        Uint16* row = reinterpret_cast<Uint16*>(static_cast<Uint8*>(dst->pixels) + y * dst->pitch);
+        for (int x = 0; x < dst->w; ++x)
+            row[x] = in[x / scale];
+    }
+    SDL_UnlockSurface(src);
+    return dst;
+}
+
 // Checks the whole script before anything runs; plays it when play is true.
 bool runScript(const std::string& script, bool play, std::string& error) {
     std::istringstream tokens(script);
@@ -73,12 +92,23 @@ bool runScript(const std::string& script, bool play, std::string& error) {
                 error = "bad frame count '" + token + "' in -keys";
                 return false;
             }
-        } else if (keyNamed(token, key)) {
+        } else if (keyNamed(token.substr(0, token.find('*')), key)) {
+            // Held down for the frames after '*' (one without it): a held direction moves
+            // the cursor after five.
             frames = 1;
+            size_t star = token.find('*');
+            if (star != std::string::npos &&
+                !readNumber(token.c_str() + star + 1, 1, 1000, frames)) {
+                error = "bad hold '" + token + "' in -keys";
+                return false;
+            }
             if (play) {
                 pushKey(key, SDL_KEYDOWN);
+                for (long i = 0; i < frames; ++i)
+                    runFrame(false);
                 pushKey(key, SDL_KEYUP);
             }
+            frames = 0;
         } else {
             error = "unknown key '" + token + "' in -keys";
             return false;
@@ -87,6 +117,7 @@ bool runScript(const std::string& script, bool play, std::string& error) {
             for (long i = 0; i < frames; ++i)
                 runFrame(false);
     }
+    if (play) runFrame(false); // the last release
     return true;
 }
 
@@ -95,14 +126,14 @@ bool runScript(const std::string& script, bool play, std::string& error) {
 int main(int argc, char** argv) {
     const char* usage = "usage: vesperalia-screenshot [-scale N] [-seed N] [-keys SCRIPT] OUT.bmp "
                         "[FRAMES]  (run where data/ and lang/ are)";
-    const char* scale = nullptr;
+    long scale = 1;
     long seed = -1;
     std::string script;
     int i = 1;
     for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
         long n = 0;
         if (std::strcmp(argv[i], "-scale") == 0 && readNumber(argv[i + 1], 1, 8, n))
-            scale = argv[i + 1];
+            scale = n;
         else if (std::strcmp(argv[i], "-seed") == 0 && readNumber(argv[i + 1], 0, 2147483647L, n))
             seed = n;
         else if (std::strcmp(argv[i], "-keys") == 0)
@@ -128,21 +159,22 @@ int main(int argc, char** argv) {
     if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
 
     char name[] = "vesperalia-screenshot";
-    char scaleOption[] = "-scale";
-    char* gameArgs[] = {name, scaleOption, const_cast<char*>(scale), nullptr};
-    if (startGame(scale ? 3 : 1, gameArgs) != 0)
+    char* gameArgs[] = {name, nullptr};
+    if (startGame(1, gameArgs) != 0)
         return fail(std::string("SDL did not start: ") + SDL_GetError());
     if (seed >= 0) std::srand(static_cast<unsigned>(seed));
     languageTable.selectLanguage("en"); // language 0 when there is no English file
     runScript(script, true, error);
     for (long f = 0; f < frames; ++f)
         runFrame(false);
-    SDL_Surface* picture = scale ? SDL_GetVideoSurface() : screenSurface;
-    if (!picture) return fail("the game opened no screen");
+    if (!screenSurface) return fail("the game opened no screen");
+    SDL_Surface* picture =
+        scale > 1 ? enlarged(screenSurface, static_cast<int>(scale)) : screenSurface;
     // Results are not saved: this run played nothing worth keeping, and without a
     // registry they would land in the working directory.
-    if (SDL_SaveBMP(picture, out) != 0)
+    if (!picture || SDL_SaveBMP(picture, out) != 0)
         return fail(std::string("cannot write ") + out + ": " + SDL_GetError());
+    if (picture != screenSurface) SDL_FreeSurface(picture);
     // Left as the game leaves, without SDL_Quit: the SDL 1.2 layer over SDL2 (on today's
     // handhelds) crashes on the way out after it.
     freeImages();
