@@ -33,6 +33,10 @@ void parseArguments(int argc, char** argv) {
 int startGame(int argc, char** argv) {
     parseArguments(argc, argv);
     int forcedScale = parseScaleArgument(argc, argv);
+    // The SDL 1.2 layer over SDL2 scales with bilinear blur unless told otherwise, and
+    // reads this when SDL starts; SDL 1.2 itself ignores both.
+    setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 1);
+    setenv("SDL_RENDER_SCALE_QUALITY", "nearest", 1);
     platformBeforeSdlInit();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         return 1;

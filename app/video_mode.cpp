@@ -5,6 +5,7 @@
 #include "game/game_state.h"
 #include "gfx/assets.h"
 #include "gfx/present.h"
+#include "gfx/sdl_layer.h"
 #include "notify/notifier.h"
 
 VideoModeState videoMode;
@@ -13,24 +14,47 @@ void resetVideoMode() {
     videoMode = VideoModeState();
 }
 
+namespace {
+
+// An enlarged or bordered picture that the layer over SDL2 can show itself: scanlines are
+// the game's own drawing, so they keep the game's enlargement.
+bool layerCanShow(const DisplayPlan& plan) {
+    bool enlarged = plan.scale != 1 || plan.width != 320 || plan.height != 240;
+    return enlarged && !(game.scanlines && plan.scale >= 2) && layerCanScale();
+}
+
+} // namespace
+
 bool openDisplay(const DisplayPlan& plan) {
     SDL_Surface* previous = screenSurface;
     // Ours to keep or free: a 320x240 surface of its own, never the one SDL set last.
     bool previousOwn = previous && previous != videoSurface && previous != SDL_GetVideoSurface();
-    SDL_Surface* video = SDL_SetVideoMode(plan.width, plan.height, plan.depth, plan.flags);
+    bool byLayer = layerCanShow(plan);
+    SDL_Surface* video = byLayer
+                             ? SDL_SetVideoMode(320, 240, 16, plan.flags)
+                             : SDL_SetVideoMode(plan.width, plan.height, plan.depth, plan.flags);
+    if (video && byLayer &&
+        !(layerUseWholeBlocks() &&
+          ((plan.flags & SDL_FULLSCREEN) || layerSetWindowSize(plan.width, plan.height)))) {
+        // The layer would blur or stretch the picture: enlarge it here instead.
+        byLayer = false;
+        video = SDL_SetVideoMode(plan.width, plan.height, plan.depth, plan.flags);
+    }
     if (!video) return false;
     videoSurface = video;
-    game.displayScale = plan.scale;
-    game.displayOffsetX = plan.offsetX;
-    game.displayOffsetY = plan.offsetY;
+    presentation.layerScales = byLayer;
+    videoMode.shown = plan;
+    // Clicks arrive in the video surface's pixels: the layer maps its window to its mode.
+    game.displayScale = byLayer ? 1 : plan.scale;
+    game.displayOffsetX = byLayer ? 0 : plan.offsetX;
+    game.displayOffsetY = byLayer ? 0 : plan.offsetY;
     game.fullscreenFlag = plan.flags & SDL_FULLSCREEN;
     if (!(plan.flags & SDL_FULLSCREEN)) {
         videoMode.windowW = plan.width;
         videoMode.windowH = plan.height;
     }
     SDL_Surface* screen = nullptr;
-    if (plan.scale == 1 && plan.width == 320 && plan.height == 240 &&
-        video->format->BitsPerPixel == 16) {
+    if (video->w == 320 && video->h == 240 && video->format->BitsPerPixel == 16) {
         screen = video; // drawn on directly: one flip, no copy
     } else {
         SDL_FillRect(video, nullptr, 0); // the borders stay black
@@ -101,8 +125,18 @@ void toggleFullscreen() {
 
 void resizeWindow(int w, int h) {
     // Only a resizable window is resized; SDL repeats its own size at times.
-    if (game.fullscreenFlag || !videoSurface || (w == videoSurface->w && h == videoSurface->h))
+    if (game.fullscreenFlag || !videoSurface || (w == videoMode.windowW && h == videoMode.windowH))
         return;
     if (!(windowedPlan().flags & SDL_RESIZABLE)) return;
-    switchTo(resizedWindowPlan(w, h), currentPlan());
+    DisplayPlan plan = resizedWindowPlan(w, h);
+    if (presentation.layerScales && layerCanShow(plan)) {
+        // The layer already shows the picture in the new window, whole blocks centred: a
+        // new mode would only make it open a new window.
+        videoMode.windowW = plan.width;
+        videoMode.windowH = plan.height;
+        videoMode.shown = plan;
+        presentWholeNextFrame();
+        return;
+    }
+    switchTo(plan, currentPlan());
 }

@@ -10,6 +10,7 @@ struct VideoModeState {
     int32_t forcedScale = 0; // "-scale N" (1..8), 0 when not given
     int32_t windowW = 0;     // the window's width when it was last a window; 0 before that
     int32_t windowH = 0;     // the window's height, likewise
+    DisplayPlan shown = {};  // the picture as the screen shows it: scale, borders, size, mode
 };
 
 extern VideoModeState videoMode;
@@ -18,7 +19,9 @@ extern VideoModeState videoMode;
 void resetVideoMode();
 // Sets the plan's video mode and makes the 320x240 surface every screen is drawn on: at
 // scale 1 without borders the video surface itself, else a 16-bit surface of its own that
-// outlives mode changes. The Notifier follows the screen surface. False when SDL sets no mode.
+// outlives mode changes. On the SDL 1.2 layer over SDL2 an enlarged picture without
+// scanlines is a 320x240 mode that the layer shows in the plan's blocks and borders, drawn
+// on directly. The Notifier follows the screen surface. False when SDL sets no mode.
 bool openDisplay(const DisplayPlan& plan);
 // The first mode, from the desktop's size (read here, before any mode is set), the
 // "-scale" value and the "-fullscreen" switch.

@@ -98,6 +98,31 @@ void rememberWholeFrame(SDL_Surface* frame) {
                     frameW * sizeof(Uint16));
 }
 
+// The layer redraws its whole window at each present, whatever it was given, so what
+// counts is how much it converts: only the changed parts of the 320x240 frame. It shows
+// them at most once per refresh of the screen, and at once when the frame goes whole.
+void presentThroughLayer() {
+    bool whole = presentation.sendWhole ||
+                 presentation.lastFrame.size() != static_cast<size_t>(frameW) * frameH ||
+                 screenSurface->w != frameW || screenSurface->h != frameH;
+    if (whole) {
+        if (screenSurface->w == frameW && screenSurface->h == frameH)
+            rememberWholeFrame(screenSurface);
+        presentation.sendWhole = 0;
+        SDL_Flip(screenSurface);
+        return;
+    }
+    Band bands[maxBands];
+    int count = changedBands(screenSurface, presentation.lastFrame, bands);
+    if (count == 0) return;
+    SDL_Rect rects[maxBands];
+    for (int i = 0; i < count; ++i)
+        rects[i] = SDL_Rect{static_cast<Sint16>(bands[i].x0), static_cast<Sint16>(bands[i].y0),
+                            static_cast<Uint16>(bands[i].x1 - bands[i].x0),
+                            static_cast<Uint16>(bands[i].y1 - bands[i].y0)};
+    SDL_UpdateRects(screenSurface, count, rects);
+}
+
 } // namespace
 
 void resetPresentation() {
@@ -170,6 +195,10 @@ void enlargeFrame(SDL_Surface* src, SDL_Surface* dst, const std::vector<Uint32>&
 void presentFrame() {
     if (!screenSurface) return;
     if (!videoSurface || videoSurface == screenSurface) {
+        if (presentation.layerScales && videoSurface) {
+            presentThroughLayer();
+            return;
+        }
         SDL_Flip(screenSurface);
         return;
     }

@@ -20,12 +20,16 @@ void pushKeys(std::initializer_list<SDLKey> keys) {
     }
 }
 
+// A click on the cell, in the pixels the display hands the game: the window's own unless
+// the SDL 1.2 layer maps them to the 320x240 picture itself.
 void pushClickOnCell(int cell) {
     SDL_Event e = {};
     e.type = SDL_MOUSEBUTTONUP;
     e.button.button = SDL_BUTTON_LEFT;
-    e.button.x = static_cast<Uint16>(107 + 20 * (cell % 10));
-    e.button.y = static_cast<Uint16>(29 + 20 * (cell / 10));
+    e.button.x =
+        static_cast<Uint16>(game.displayOffsetX + (107 + 20 * (cell % 10)) * game.displayScale);
+    e.button.y =
+        static_cast<Uint16>(game.displayOffsetY + (29 + 20 * (cell / 10)) * game.displayScale);
     SDL_PushEvent(&e);
 }
 

@@ -12,6 +12,7 @@
 #include "gfx/assets.h"
 #include "gfx/present.h"
 #include "gfx/screens.h"
+#include "gfx/sdl_layer.h"
 #include "notify/notifier.h"
 #include "tests/test_support.h"
 
@@ -164,22 +165,42 @@ std::vector<unsigned char> gameWithoutDisplay() {
     return std::vector<unsigned char>(p, p + sizeof g);
 }
 
-// What the display shows: scale, borders, size, full screen, drawn on SDL's own surface.
-std::vector<int> shown() {
-    return {
-        game.displayScale, game.displayOffsetX,      game.displayOffsetY,          videoSurface->w,
-        videoSurface->h,   game.fullscreenFlag != 0, screenSurface == videoSurface};
+// Where the picture stands: scale, borders, window size, full screen.
+std::vector<int> placed(const DisplayPlan& p) {
+    return {p.scale, p.offsetX, p.offsetY, p.width, p.height, (p.flags & SDL_FULLSCREEN) != 0};
 }
 
-std::vector<int> shownBy(const DisplayPlan& p) {
-    return {p.scale,      p.offsetX, p.offsetY, p.width, p.height, (p.flags & SDL_FULLSCREEN) != 0,
-            p.depth == 16};
+// Pixels of what the screen shows that differ from plan's picture of this frame: the frame
+// in plan.scale blocks at plan's borders, black around it (one level of rounding allowed
+// between the libraries' colour conversions); -1 when the size is not the plan's.
+int wrongOnScreen(const DisplayPlan& plan) {
+    std::vector<Uint32> shown;
+    int w = 0, h = 0;
+    if (!shownPicture(shown, w, h)) return -2;
+    if (w != plan.width || h != plan.height) return -1;
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int gx = (x - plan.offsetX) / plan.scale, gy = (y - plan.offsetY) / plan.scale;
+            Uint32 want = 0;
+            if (x >= plan.offsetX && y >= plan.offsetY && gx < 320 && gy < 240) {
+                Uint8 r, g, b;
+                SDL_GetRGB(pixelAt(screenSurface, gx, gy), screenSurface->format, &r, &g, &b);
+                want = (Uint32(r) << 16) | (g << 8) | b;
+            }
+            Uint32 got = shown[static_cast<size_t>(y) * w + x];
+            for (int shift : {0, 8, 16})
+                if (std::abs(int((got >> shift) & 255) - int((want >> shift) & 255)) > 1) {
+                    ++wrong;
+                    break;
+                }
+        }
+    return wrong;
 }
 
 TEST_F(PresentTest, SwitchAndResizeKeepTheGameAndTheNotifiersSurface) {
     videoMode.desktopW = 1024;
     videoMode.desktopH = 768;
-    ASSERT_EQ(screenSurface, videoSurface); // scale 1: the Notifier draws on SDL's own surface
     // Mid-match, in an opening animation, with a message standing.
     game.screen = Title;
     push(keyEvent(SDLK_SPACE));
@@ -200,13 +221,17 @@ TEST_F(PresentTest, SwitchAndResizeKeepTheGameAndTheNotifiersSurface) {
     // What this target makes of the whole screen; the window comes back as it was.
     DisplayPlan full = platformDisplayPlan(1024, 768, 0, SDL_FULLSCREEN);
     DisplayPlan window = platformDisplayPlan(1024, 768, 0, 0);
-    std::vector<int> asStarted = shown();
+    DisplayPlan asStarted = videoMode.shown;
+    EXPECT_EQ(wrongOnScreen(asStarted), 0);
     SDL_Event keys[4] = {fullscreenKey(SDLK_RETURN, KMOD_LALT), fullscreenKey(SDLK_F11, KMOD_NONE),
                          fullscreenKey(SDLK_F11, KMOD_NONE),
                          fullscreenKey(SDLK_KP_ENTER, KMOD_RALT)};
     for (int i = 0; i < 4; ++i) {
         handleEvent(keys[i]);
-        EXPECT_EQ(shown(), i % 2 == 0 ? shownBy(full) : asStarted) << "switch " << i;
+        const DisplayPlan& want = i % 2 == 0 ? full : asStarted;
+        EXPECT_EQ(placed(videoMode.shown), placed(want)) << "switch " << i;
+        EXPECT_EQ(game.fullscreenFlag != 0, i % 2 == 0);
+        EXPECT_EQ(wrongOnScreen(want), 0) << "switch " << i;
         EXPECT_EQ(notifierTarget, screenSurface);
         EXPECT_EQ(gameWithoutDisplay(), before);
         EXPECT_EQ(std::memcmp(&frame, &frameBefore, sizeof frame), 0);
@@ -219,25 +244,29 @@ TEST_F(PresentTest, SwitchAndResizeKeepTheGameAndTheNotifiersSurface) {
     handleEvent(fullscreenKey(SDLK_LALT, KMOD_LALT));
     EXPECT_EQ(game.fullscreenFlag, 0u);
 
+    // The player drags the window to 1000x800: the window system resizes it and says so.
     SDL_Event resize = {};
     resize.type = SDL_VIDEORESIZE;
     resize.resize.w = 1000;
     resize.resize.h = 800;
+    if (window.flags & SDL_RESIZABLE) layerSetWindowSize(1000, 800);
     handleEvent(resize);
     if (window.flags & SDL_RESIZABLE) {
-        EXPECT_EQ(videoSurface->w, 1000);
-        EXPECT_EQ(game.displayScale, 3);
-        EXPECT_EQ(game.displayOffsetX, 20);
-        EXPECT_EQ(game.displayOffsetY, 40);
+        DisplayPlan resized = resizedWindowPlan(1000, 800);
+        ASSERT_EQ(resized.scale, 3);
+        ASSERT_EQ(resized.offsetX, 20);
+        ASSERT_EQ(resized.offsetY, 40);
+        EXPECT_EQ(placed(videoMode.shown), placed(resized));
+        EXPECT_EQ(wrongOnScreen(resized), 0);
         // Full screen and back returns to the size the player chose.
         handleEvent(fullscreenKey(SDLK_F11, KMOD_NONE));
         handleEvent(resize); // a window's size means nothing to the whole screen
-        EXPECT_EQ(shown(), shownBy(full));
+        EXPECT_EQ(placed(videoMode.shown), placed(full));
         handleEvent(fullscreenKey(SDLK_F11, KMOD_NONE));
-        EXPECT_EQ(videoSurface->w, 1000);
-        EXPECT_EQ(videoSurface->h, 800);
+        EXPECT_EQ(placed(videoMode.shown), placed(resized));
+        EXPECT_EQ(wrongOnScreen(resized), 0);
     } else {
-        EXPECT_EQ(shown(), asStarted); // a handheld's screen has one size
+        EXPECT_EQ(placed(videoMode.shown), placed(asStarted)); // a handheld's screen has one size
     }
     EXPECT_EQ(notifierTarget, screenSurface);
     EXPECT_EQ(gameWithoutDisplay(), before);
@@ -247,6 +276,7 @@ TEST_F(PresentTest, SwitchAndResizeKeepTheGameAndTheNotifiersSurface) {
     runFrame(false);
     EXPECT_EQ(pixelAt(screenSurface, 100, 215), SDL_MapRGB(screenSurface->format, 101, 143, 101));
     EXPECT_EQ(staleAgainstWholeEnlargement(), 0);
+    EXPECT_EQ(wrongOnScreen(videoMode.shown), 0);
 }
 
 } // namespace
