@@ -28,7 +28,7 @@ mkdir -p "$build"
 mkdir -p docs/images
 for scene in title match unlock; do
     # The game's own SDL 1.2, not a layer a caller's environment may name.
-    env -u LD_LIBRARY_PATH "$build/vesperalia-screenshot" --scene "$scene" --scale 2 \
+    env -u LD_LIBRARY_PATH "$build/vesperalia-screenshot" -scene "$scene" -scale 2 \
         "$build/$scene.bmp" || fail "the screenshot program could not draw $scene"
     # Written beside the picture first, so a failure leaves the committed one whole.
     /usr/bin/python3 - "$build/$scene.bmp" "docs/images/.$scene.png.tmp" <<'EOF' ||

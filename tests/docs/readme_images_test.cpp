@@ -114,17 +114,15 @@ TEST_F(ReadmeImages, ComparisonAllowsOneLevelOfAnyChannelAndNoMore) {
     SDL_Surface* b = drawn(SceneMatch);
     ASSERT_TRUE(a && b);
     EXPECT_EQ(0, compare(a, b).pixels);
-    // Pixel 0,0 of the board screen is dark, so a step up stays within range; blue's one
-    // level is 8 steps of its 8 bits, green's 4.
+    // One level of blue is 8 steps of its 8 bits, of green 4; each moved away from its end.
     Uint32& p = static_cast<Uint32*>(b->pixels)[0];
-    const Uint32 original = p;
     Uint8 r, g, bl;
-    SDL_GetRGB(original, b->format, &r, &g, &bl);
-    ASSERT_LE(bl, 255 - 16);
-    p = SDL_MapRGB(b->format, r, static_cast<Uint8>(g + 4), static_cast<Uint8>(bl + 8));
+    SDL_GetRGB(p, b->format, &r, &g, &bl);
+    const int gs = g < 128 ? 4 : -4, bs = bl < 128 ? 8 : -8;
+    p = SDL_MapRGB(b->format, r, static_cast<Uint8>(g + gs), static_cast<Uint8>(bl + bs));
     Difference one = compare(a, b);
     EXPECT_TRUE(one.pixels == 1 && one.largest == 1) << one.pixels << ' ' << one.largest;
-    p = SDL_MapRGB(b->format, r, g, static_cast<Uint8>(bl + 16));
+    p = SDL_MapRGB(b->format, r, g, static_cast<Uint8>(bl + 2 * bs));
     Difference two = compare(a, b);
     EXPECT_TRUE(two.pixels == 1 && two.largest == 2 && two.x == 0 && two.y == 0);
     SDL_FreeSurface(a);

@@ -9,6 +9,9 @@
 //   -keys SCRIPT played before the FRAMES: a key name (up, down, left, right, space,
 //                rctrl, escape, minus, equals) is held down for a frame, or for N
 //                frames as NAME*N; "+N" lets N frames pass
+//   -scene NAME  instead of frames of play, one fixed moment drawn by the game's own
+//                routines (title, match, unlock: tools/screenshot/scenes.h), as the
+//                README's pictures show it
 // The game itself runs as on the handheld, at 320x240.
 #include <SDL/SDL.h>
 
@@ -21,6 +24,8 @@
 #include "app/frame_loop.h"
 #include "gfx/assets.h"
 #include "localisation/language_table.h"
+#include "notify/notifier.h"
+#include "tools/screenshot/scenes.h"
 
 namespace {
 
@@ -124,11 +129,14 @@ bool runScript(const std::string& script, bool play, std::string& error) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* usage = "usage: vesperalia-screenshot [-scale N] [-seed N] [-keys SCRIPT] OUT.bmp "
-                        "[FRAMES]  (run where data/ and lang/ are)";
+    const char* usage = "usage: vesperalia-screenshot [-scale N] [-seed N] [-keys SCRIPT] "
+                        "[-scene title|match|unlock] OUT.bmp [FRAMES]  (run where data/ and "
+                        "lang/ are)";
     long scale = 1;
     long seed = -1;
     std::string script;
+    bool sceneGiven = false;
+    Scene scene = SceneTitle;
     int i = 1;
     for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
         long n = 0;
@@ -138,6 +146,8 @@ int main(int argc, char** argv) {
             seed = n;
         else if (std::strcmp(argv[i], "-keys") == 0)
             script = argv[i + 1];
+        else if (std::strcmp(argv[i], "-scene") == 0 && sceneNamed(argv[i + 1], scene))
+            sceneGiven = true;
         else
             return fail(std::string("bad option ") + argv[i] + " " + argv[i + 1] + "; " + usage);
     }
@@ -146,6 +156,8 @@ int main(int argc, char** argv) {
     long frames = 120; // long enough for the ticker to have entered the screen
     if (argc - i == 2 && !readNumber(argv[i + 1], 1, 10000, frames))
         return fail("FRAMES must be 1 to 10000");
+    if (sceneGiven && (argc - i == 2 || !script.empty()))
+        return fail("a scene is one fixed moment: it takes neither -keys nor FRAMES");
     std::string error;
     if (!runScript(script, false, error)) return fail(error);
     FILE* probe = std::fopen("data/title.png", "rb");
@@ -164,9 +176,15 @@ int main(int argc, char** argv) {
         return fail(std::string("SDL did not start: ") + SDL_GetError());
     if (seed >= 0) std::srand(static_cast<unsigned>(seed));
     languageTable.selectLanguage("en"); // language 0 when there is no English file
-    runScript(script, true, error);
-    for (long f = 0; f < frames; ++f)
-        runFrame(false);
+    if (sceneGiven) {
+        // Without a registry the game sets up no Notifier; the unlock scene needs one.
+        setupNotifier(screenSurface);
+        drawScene(scene);
+    } else {
+        runScript(script, true, error);
+        for (long f = 0; f < frames; ++f)
+            runFrame(false);
+    }
     if (!screenSurface) return fail("the game opened no screen");
     SDL_Surface* picture =
         scale > 1 ? enlarged(screenSurface, static_cast<int>(scale)) : screenSurface;
