@@ -44,6 +44,7 @@ bool openDisplay(const DisplayPlan& plan) {
     videoSurface = video;
     presentation.layerScales = byLayer;
     videoMode.shown = plan;
+    videoMode.settleUntil = byLayer && !(plan.flags & SDL_FULLSCREEN) ? SDL_GetTicks() + 1000 : 0;
     // Clicks arrive in the video surface's pixels: the layer maps its window to its mode.
     game.displayScale = byLayer ? 1 : plan.scale;
     game.displayOffsetX = byLayer ? 0 : plan.offsetX;
@@ -129,6 +130,15 @@ void resizeWindow(int w, int h) {
         return;
     if (!(windowedPlan().flags & SDL_RESIZABLE)) return;
     DisplayPlan plan = resizedWindowPlan(w, h);
+    if (presentation.layerScales && videoMode.settleUntil &&
+        SDL_GetTicks() < videoMode.settleUntil) {
+        // The window manager gives back the size the window had before full screen, after
+        // the game asked for its own: ask again. Only for a moment, so a window manager
+        // that insists is not fought for ever.
+        layerSetWindowSize(videoMode.windowW, videoMode.windowH);
+        presentWholeNextFrame();
+        return;
+    }
     if (presentation.layerScales && layerCanShow(plan)) {
         // The layer already shows the picture in the new window, whole blocks centred: a
         // new mode would only make it open a new window.

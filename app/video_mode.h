@@ -5,12 +5,13 @@
 
 // The desktop's window and full screen: what a switch between them needs to know.
 struct VideoModeState {
-    int32_t desktopW = 0;    // the desktop's width before the first mode was set; 0 when unknown
-    int32_t desktopH = 0;    // the desktop's height, likewise
-    int32_t forcedScale = 0; // "-scale N" (1..8), 0 when not given
-    int32_t windowW = 0;     // the window's width when it was last a window; 0 before that
-    int32_t windowH = 0;     // the window's height, likewise
-    DisplayPlan shown = {};  // the picture as the screen shows it: scale, borders, size, mode
+    int32_t desktopW = 0;     // the desktop's width before the first mode was set; 0 when unknown
+    int32_t desktopH = 0;     // the desktop's height, likewise
+    int32_t forcedScale = 0;  // "-scale N" (1..8), 0 when not given
+    int32_t windowW = 0;      // the window's width when it was last a window; 0 before that
+    int32_t windowH = 0;      // the window's height, likewise
+    DisplayPlan shown = {};   // the picture as the screen shows it: scale, borders, size, mode
+    uint32_t settleUntil = 0; // SDL ticks until which the layer's window keeps the size asked
 };
 
 extern VideoModeState videoMode;
