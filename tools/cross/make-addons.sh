@@ -43,6 +43,8 @@ exit_if_made "$lib/.vesperalia-addons" "$want" "$out/.lock" build-cross/arm64/ad
 
 src=$out/src
 if [ ! -f "$src/.unpacked" ] || [ "$(cat "$src/.unpacked")" != "$SOURCES" ]; then
+    # apt-get source unpacks and patches with dpkg-source.
+    "$root/tools/install-deps.sh" dpkg-dev >/dev/null || fail "cannot install dpkg-dev (dpkg-source)"
     private_apt_setup "$out/apt" source "bullseye bookworm" >/dev/null
     say "downloading the source packages $SOURCES into build-cross/arm64/addons/src"
     rm -rf "$src"
