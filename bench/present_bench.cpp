@@ -1,18 +1,20 @@
 // The cost of putting the frame on a desktop's screen: the game runs in a real X window
 // (Xvfb when no display is set) at scales 1, 2, 4 and 8, the title and a board waiting for
-// the player, unpaced, and the processor time of the whole game process per frame is
-// compared with scale 1's in the same run. "Before" is the presentation that enlarged the
-// whole frame into a 16-bit window every time and left the conversion to the display's
-// format to SDL.
+// the player, at its own pace as a player runs it, on SDL 1.2 itself and on sdl12-compat,
+// the SDL 1.2 layer over SDL2 that most systems ship. Printed per frame: the processor time
+// of the game's own thread, and of the whole process, with ratios to that library's scale
+// 1 in the same run. The whole process includes, on the layer without a graphics card,
+// the software OpenGL's drawing threads that stand in for one.
 #include "bench/present_bench.h"
 
 #include <SDL.h>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -22,26 +24,36 @@
 #include "bench/child_run.h"
 #include "game/game_state.h"
 #include "gfx/present.h"
+#include "gfx/sdl_layer.h"
 
 namespace {
 
 const int warmUpFrames = 20;
-const int timedFrames = 120;
+const int timedFrames = 180;
 const int scales[] = {1, 2, 4, 8};
+// The layer the test command fetches: Debian 13's, the newest players have.
+const char* defaultLayer = "build-sdl/sdl12-compat-1.2.68/lib";
 
-double processMicros() {
+double micros(clockid_t clock) {
     timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
 }
 
-double timeFrames() {
+// Per frame, of the game's thread and of the whole process.
+struct Cost {
+    double thread = -1;
+    double process = -1;
+};
+
+Cost timeFrames() {
     for (int i = 0; i < warmUpFrames; ++i)
-        runFrame(false);
-    double begin = processMicros();
+        runFrame(true);
+    double thread = micros(CLOCK_THREAD_CPUTIME_ID), process = micros(CLOCK_PROCESS_CPUTIME_ID);
     for (int i = 0; i < timedFrames; ++i)
-        runFrame(false);
-    return (processMicros() - begin) / timedFrames;
+        runFrame(true);
+    return {(micros(CLOCK_THREAD_CPUTIME_ID) - thread) / timedFrames,
+            (micros(CLOCK_PROCESS_CPUTIME_ID) - process) / timedFrames};
 }
 
 // Xvfb on display number; 0 when it did not start (the number may be taken).
@@ -90,44 +102,95 @@ pid_t startXvfb(std::string& display) {
 }
 
 struct Figures {
-    double title = -1; // microseconds of process time per title frame
-    double board = -1; // per frame of a board waiting for the player
+    Cost title; // one title frame
+    Cost board; // one frame of a board waiting for the player
+    std::string library;
+    bool ok() const { return title.thread >= 0 && board.thread >= 0; }
 };
 
-// Runs this program again as "--present SCALE new|before" on the X display.
-Figures timedPresentationOnce(const char* self, int scale, bool before, std::string& output) {
+// Runs this program again as "--present SCALE" on the X display, on the SDL 1.2 library in
+// layer (a folder put first on LD_LIBRARY_PATH), or on the one it was built with.
+Figures timedPresentationOnce(const char* self, int scale, const std::string& layer,
+                              std::string& output) {
     Figures f;
-    bool done = runChild(self, {"--present", std::to_string(scale), before ? "before" : "new"},
-                         output, "x11");
+    const char* old = std::getenv("LD_LIBRARY_PATH");
+    std::string kept = old ? old : "";
+    if (!layer.empty()) setenv("LD_LIBRARY_PATH", (layer + (old ? ":" + kept : "")).c_str(), 1);
+    bool done = runChild(self, {"--present", std::to_string(scale)}, output, "x11");
+    if (old)
+        setenv("LD_LIBRARY_PATH", kept.c_str(), 1);
+    else
+        unsetenv("LD_LIBRARY_PATH");
     const char* line = std::strstr(output.c_str(), "present: ");
-    if (line && done) std::sscanf(line, "present: %lf %lf", &f.title, &f.board);
+    char library[64] = "";
+    if (line && done &&
+        std::sscanf(line, "present: %lf %lf %lf %lf %63s", &f.title.thread, &f.title.process,
+                    &f.board.thread, &f.board.process, library) == 5)
+        f.library = library;
+    else
+        f.title.thread = -1;
     return f;
 }
 
 // An X server that resets while its last client leaves refuses connections for a moment
 // (a display of the player's own may do so): such a run is tried again.
-Figures timedPresentation(const char* self, int scale, bool before) {
+Figures timedPresentation(const char* self, int scale, const std::string& layer) {
     Figures f;
     std::string output;
-    for (int attempt = 0; attempt < 3 && f.title < 0; ++attempt)
-        f = timedPresentationOnce(self, scale, before, output);
-    if (f.title < 0)
-        std::fprintf(stderr, "bench: scale %d (%s) failed: %s\n", scale, before ? "before" : "now",
-                     output.c_str());
+    for (int attempt = 0; attempt < 3 && !f.ok(); ++attempt)
+        f = timedPresentationOnce(self, scale, layer, output);
+    if (!f.ok())
+        std::fprintf(stderr, "bench: scale %d (%s) failed: %s\n", scale,
+                     layer.empty() ? "SDL 1.2" : layer.c_str(), output.c_str());
     return f;
 }
 
-void printRow(const char* name, int scale, const Figures& f, const Figures& base) {
-    std::printf("%-8s %5d %10.1f %7.2f %10.1f %7.2f\n", name, scale, f.title, f.title / base.title,
-                f.board, f.board / base.board);
+// Scale 1 timed first and last; the mean of both is the base of the ratios.
+struct Series {
+    Figures at[4];
+    Figures again;
+    Figures base;
+    bool ok = false;
+};
+
+Series timeSeries(const char* self, const std::string& layer) {
+    Series s;
+    for (int i = 0; i < 4; ++i)
+        s.at[i] = timedPresentation(self, scales[i], layer);
+    s.again = timedPresentation(self, 1, layer);
+    s.ok = s.again.ok();
+    for (const Figures& f : s.at)
+        s.ok = s.ok && f.ok();
+    if (!s.ok) return s;
+    auto mean = [](Cost a, Cost b) {
+        return Cost{(a.thread + b.thread) / 2, (a.process + b.process) / 2};
+    };
+    s.base = s.at[0];
+    s.base.title = mean(s.at[0].title, s.again.title);
+    s.base.board = mean(s.at[0].board, s.again.board);
+    s.at[0] = s.base;
+    return s;
+}
+
+void printSeries(const Series& s) {
+    std::printf("%-30s %5s %9s %6s %9s %6s   %9s %6s %9s %6s\n", "", "scale", "title", "ratio",
+                "board", "ratio", "title", "ratio", "board", "ratio");
+    for (int i = 0; i < 4; ++i) {
+        const Figures& f = s.at[i];
+        std::printf("%-30s %5d %9.1f %6.2f %9.1f %6.2f   %9.1f %6.2f %9.1f %6.2f\n",
+                    f.library.c_str(), scales[i], f.title.thread,
+                    f.title.thread / s.base.title.thread, f.board.thread,
+                    f.board.thread / s.base.board.thread, f.title.process,
+                    f.title.process / s.base.title.process, f.board.process,
+                    f.board.process / s.base.board.process);
+    }
 }
 
 } // namespace
 
 int presentationRun(int argc, char** argv) {
-    if (argc < 4) return 1;
+    if (argc < 3) return 1;
     int scale = std::atoi(argv[2]);
-    bool before = std::strcmp(argv[3], "before") == 0;
     // No registry: no greeting crosses the picture while it is timed.
     setenv("VESPERALIA_EXP_BASE", "/nonexistent/vesperalia-bench/exp/", 1);
     std::string s = std::to_string(scale);
@@ -138,12 +201,6 @@ int presentationRun(int argc, char** argv) {
         std::fprintf(stderr, "bench: %s\n", SDL_GetError());
         return 1;
     }
-    if (before && scale > 1) {
-        DisplayPlan plan = windowPlan(scale);
-        plan.depth = 16;
-        presentation.wholeFrames = 1;
-        if (!openDisplay(plan)) return 1;
-    }
     Figures f;
     game.screen = Title;
     f.title = timeFrames();
@@ -151,12 +208,21 @@ int presentationRun(int argc, char** argv) {
     game.screen = Play;
     game.gameMode = 2; // nobody moves: the board waits for the player
     f.board = timeFrames();
-    std::printf("present: %.3f %.3f\n", f.title, f.board);
+    const SDL_version* v = SDL_Linked_Version();
+    std::string renderer = layerRendererName();
+    std::printf("present: %.3f %.3f %.3f %.3f %s-%d.%d.%d%s%s\n", f.title.thread, f.title.process,
+                f.board.thread, f.board.process, sdlIsLayer() ? "sdl12-compat" : "SDL", v->major,
+                v->minor, v->patch, renderer.empty() ? "" : ("/" + renderer).c_str(),
+                presentation.layerScales ? "*" : "");
     std::fflush(stdout);
     std::_Exit(0);
 }
 
 bool presentationSection(const char* self) {
+    const char* named = std::getenv("VESPERALIA_BENCH_LAYER");
+    std::string layer = named && *named ? named : defaultLayer;
+    struct stat st;
+    bool haveLayer = stat((layer + "/libSDL-1.2.so.0").c_str(), &st) == 0;
     pid_t xvfb = 0;
     const char* display = std::getenv("DISPLAY");
     std::string where = display && *display ? display : "";
@@ -169,37 +235,39 @@ bool presentationSection(const char* self) {
         }
         setenv("DISPLAY", where.c_str(), 1);
     }
-    Figures now[4], old[4];
-    for (int i = 0; i < 4; ++i)
-        now[i] = timedPresentation(self, scales[i], false);
-    for (int i = 1; i < 4; ++i)
-        old[i] = timedPresentation(self, scales[i], true);
-    Figures again = timedPresentation(self, 1, false);
+    Series own = timeSeries(self, "");
+    Series onLayer;
+    if (haveLayer) onLayer = timeSeries(self, layer);
     if (xvfb) {
         kill(xvfb, SIGTERM);
         waitpid(xvfb, nullptr, 0);
         unsetenv("DISPLAY");
     }
-    bool all = again.title > 0;
-    for (int i = 0; i < 4; ++i)
-        all = all && now[i].title > 0 && (i == 0 || old[i].title > 0);
-    if (!all) {
+    if (!own.ok || (haveLayer && !onLayer.ok)) {
         std::fprintf(stderr, "bench: the game did not run in an X window on %s\n", where.c_str());
         return false;
     }
-    // Scale 1 is the same in both: one flip of the game's own surface. Timed first and last.
-    Figures base = {(now[0].title + again.title) / 2, (now[0].board + again.board) / 2};
-    old[0] = base;
-    std::printf("\nPresentation in an X window (%s%s), game process time per frame, %d "
-                "frames each, unpaced;\nratio to scale 1 (its mean of two runs: %.1f and "
-                "%.1f us title, %.1f and %.1f us board):\n\n",
-                where.c_str(), xvfb ? ", Xvfb 3840x2160x24" : "", timedFrames, now[0].title,
-                again.title, now[0].board, again.board);
-    std::printf("%-8s %5s %10s %7s %10s %7s\n", "", "scale", "title us", "ratio", "board us",
-                "ratio");
-    for (int i = 0; i < 4; ++i)
-        printRow("now", scales[i], i == 0 ? base : now[i], base);
-    for (int i = 0; i < 4; ++i)
-        printRow("before", scales[i], old[i], base);
+    std::printf("\nPresentation in an X window (%s%s), at the game's pace, %d frames each;\n"
+                "processor time per frame in us, of the game's thread (left) and of the whole\n"
+                "process (right), with ratios to the same library's scale 1 (the mean of a run\n"
+                "first and one last):\n\n",
+                where.c_str(), xvfb ? ", Xvfb 3840x2160x24" : "", timedFrames);
+    printSeries(own);
+    if (haveLayer) {
+        printSeries(onLayer);
+        std::printf("\nsdl12-compat's scale 1 against SDL 1.2's, game thread: title %.2f, board "
+                    "%.2f\n",
+                    onLayer.base.title.thread / own.base.title.thread,
+                    onLayer.base.board.thread / own.base.board.thread);
+    } else {
+        std::printf("\n(no sdl12-compat at %s: tools/sdl-layers.sh fetches it, or name another "
+                    "folder in VESPERALIA_BENCH_LAYER)\n",
+                    layer.c_str());
+    }
+    std::printf("(* the layer enlarges the 320x240 picture itself, in whole blocks; after the "
+                "slash, SDL2's\n"
+                "renderer: opengl without a graphics card is Mesa's software one)\n");
+    std::printf("(targets on each library: scale 4 at most 1.5x, scale 8 at most 2x of its "
+                "scale 1, game thread)\n");
     return true;
 }

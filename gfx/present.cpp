@@ -4,6 +4,7 @@
 
 #include "game/game_state.h"
 #include "gfx/assets.h"
+#include "gfx/sdl_layer.h"
 
 SDL_Surface* videoSurface = nullptr;
 Presentation presentation;
@@ -195,7 +196,8 @@ void enlargeFrame(SDL_Surface* src, SDL_Surface* dst, const std::vector<Uint32>&
 void presentFrame() {
     if (!screenSurface) return;
     if (!videoSurface || videoSurface == screenSurface) {
-        if (presentation.layerScales && videoSurface) {
+        // The layer redraws its window whole at every present anyway: give it only changes.
+        if (videoSurface && (presentation.layerScales || sdlIsLayer())) {
             presentThroughLayer();
             return;
         }

@@ -110,6 +110,16 @@ bool layerSetWindowSize(int w, int h) {
     return true;
 }
 
+const char* layerRendererName() {
+    Sdl2& s = sdl2();
+    if (!s.getWindow || !s.getRenderer || !s.getRendererInfo) return "";
+    void* window = s.getWindow();
+    void* renderer = window ? s.getRenderer(window) : nullptr;
+    Sdl2RendererInfo info;
+    if (!renderer || s.getRendererInfo(renderer, &info) != 0 || !info.name) return "";
+    return info.name;
+}
+
 bool shownPicture(std::vector<Uint32>& pixels, int& w, int& h) {
     SDL_Surface* video = SDL_GetVideoSurface();
     if (!video) return false;
@@ -135,15 +145,10 @@ bool shownPicture(std::vector<Uint32>& pixels, int& w, int& h) {
     // renderer drawing into the window's own memory can be read back (SDL2's software one,
     // as under the dummy driver).
     Sdl2& s = sdl2();
-    if (!s.getWindow || !s.getRenderer || !s.getRendererInfo || !s.getWindowSurface) return false;
+    if (!s.getWindowSurface) return false;
     SDL_Flip(video);
-    void* window = s.getWindow();
-    void* renderer = window ? s.getRenderer(window) : nullptr;
-    Sdl2RendererInfo info;
-    if (!renderer || s.getRendererInfo(renderer, &info) != 0 || !info.name ||
-        std::strcmp(info.name, "software") != 0)
-        return false;
-    Sdl2Surface* shown = s.getWindowSurface(window);
+    if (std::strcmp(layerRendererName(), "software") != 0) return false;
+    Sdl2Surface* shown = s.getWindowSurface(s.getWindow());
     if (!shown || !shown->pixels || shown->format->bytesPerPixel != 4) return false;
     w = shown->w;
     h = shown->h;

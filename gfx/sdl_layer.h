@@ -18,6 +18,10 @@ bool layerUseWholeBlocks();
 // Sizes the layer's window to w x h pixels (the layer keeps its 320x240 mode in it).
 bool layerSetWindowSize(int w, int h);
 
+// The name of SDL2's renderer that draws the layer's window ("opengl", "software", ...);
+// "" when there is none.
+const char* layerRendererName();
+
 // What the screen shows now, as 0xRRGGBB pixels row after row: the video surface on SDL
 // 1.2, the layer's window (after presenting the last frame whole) on the layer. False when
 // there is nothing to read.
