@@ -2,7 +2,8 @@
 # Checks the formatting, then builds Vesperalia and runs the whole test suite: in a normal
 # build with warnings as errors, on this machine's SDL 1.2 and again on each sdl12-compat
 # that players run instead (Debian 12's 1.2.60 and Debian 13's 1.2.68, fetched into
-# build-sdl/ by tools/sdl-layers.sh and put first on LD_LIBRARY_PATH); then under
+# build-sdl/ by tools/sdl-layers.sh and put first on LD_LIBRARY_PATH), with every screen's
+# picture in the window compared between them (tools/sdl-pictures.py); then under
 # AddressSanitizer and UndefinedBehaviorSanitizer. Ends with one line per library.
 set -eu
 cd "$(dirname "$0")/.."
@@ -66,11 +67,29 @@ done <<LAYERS
 $layers
 LAYERS
 
+# What the window shows, screen by screen, on each layer against SDL 1.2 itself.
+if is_layer "$system"; then
+    summary="$summary
+pictures: not compared (this machine's SDL 1.2 is sdl12-compat itself)"
+else
+    echo "run-tests: comparing the window's pictures on sdl12-compat with SDL $system"
+    # shellcheck disable=SC2046
+    if /usr/bin/python3 tools/sdl-pictures.py build/vesperalia-screenshot \
+        $(echo "$layers" | awk '{ print $2 }'); then
+        summary="$summary
+pictures on sdl12-compat as on SDL $system: passed"
+    else
+        summary="$summary
+pictures on sdl12-compat as on SDL $system: FAILED"
+        failed=1
+    fi
+fi
+
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite build-sanitize -DSANITIZE=ON
 summary="$summary
 SDL $system under the sanitizers: passed"
 echo "run-tests: results by SDL library:"
 echo "$summary" | sed 's/^/run-tests:   /'
-[ "$failed" -eq 0 ] || { echo "run-tests: some tests failed on sdl12-compat" >&2; exit 1; }
+[ "$failed" -eq 0 ] || { echo "run-tests: some checks failed on sdl12-compat" >&2; exit 1; }
 echo "run-tests: all tests passed"

@@ -8,13 +8,15 @@
 #include "gfx/assets.h"
 #include "gfx/present.h"
 #include "gfx/screens.h"
+#include "gfx/sound_cues.h"
 #include "localisation/language_table.h"
 #include "notify/notifier.h"
 #include "notify/notifier_state.h"
 
 namespace {
 
-const char* const names[] = {"title", "match", "unlock"};
+const char* const names[] = {"title",   "match",     "unlock", "title-message",
+                             "opening", "searching", "found",  "match-end"};
 
 struct Opened {
     int cell;
@@ -68,6 +70,56 @@ void drawMatch() {
     drawPlayScreen();
 }
 
+// A message half way through its heading's stand, well clear of either end.
+void standMessage(int item, int points) {
+    messageQueue.clear();
+    notifierStarted = 1;
+    notify(item, points, languageTable.getText(2 * item), languageTable.getText(2 * item + 1));
+    NotifyMessage& m = messageQueue.front();
+    m.start = SDL_GetTicks() - (m.growEnd + (m.titleEnd - m.growEnd) / 2);
+    drawNotifier();
+}
+
+void drawTitleMessage() {
+    drawTitle();
+    standMessage(1, 10);
+}
+
+void drawOpening() {
+    drawMatch();
+    startOpening(45);
+    game.revealFramesLeft = 8;
+    game.screen = Opening;
+    drawOpeningScreen();
+}
+
+void drawSearching() {
+    drawMatch();
+    game.searchCell = 26;
+    game.searchFramesLeft = 30;
+    game.searchFrame = 2;
+    game.searchFrameTicks = 4;
+    game.screen = Searching;
+    drawSearchingScreen();
+}
+
+void drawFound() {
+    midMatch();
+    layBoard(57, {{13, HintHigher}, {31, Jammed}, {57, Target}, {63, HintLower}, {86, Jammed}});
+    game.screen = Found;
+    game.foundFramesLeft = 50;
+    drawFoundScreen();
+}
+
+void drawMatchEnd() {
+    midMatch();
+    game.scorePlayer1 = 3;
+    startMatchEnd();
+    // Half the fade: each frame takes five steps of alpha.
+    for (int i = 0; i < 26; ++i)
+        drawMatchEndScreen();
+}
+
 void drawUnlock() {
     midMatch();
     // The coffins on both sides of the vampire's opened in one round: item 14.
@@ -83,21 +135,13 @@ void drawUnlock() {
     game.screen = Found;
     game.foundFramesLeft = 50; // far from its end, so the round does not finish here
     drawFoundScreen();
-
-    const int item = 14, points = 50;
-    messageQueue.clear();
-    notifierStarted = 1;
-    notify(item, points, languageTable.getText(2 * item), languageTable.getText(2 * item + 1));
-    // Half way through the heading's stand, well clear of either end.
-    NotifyMessage& m = messageQueue.front();
-    m.start = SDL_GetTicks() - (m.growEnd + (m.titleEnd - m.growEnd) / 2);
-    drawNotifier();
+    standMessage(14, 50);
 }
 
 } // namespace
 
 bool sceneNamed(const char* name, Scene& scene) {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < sceneCount; ++i) {
         if (name && std::strcmp(name, names[i]) == 0) {
             scene = static_cast<Scene>(i);
             return true;
@@ -107,7 +151,7 @@ bool sceneNamed(const char* name, Scene& scene) {
 }
 
 const char* sceneName(Scene scene) {
-    return scene >= SceneTitle && scene <= SceneUnlock ? names[scene] : "";
+    return scene >= 0 && scene < sceneCount ? names[scene] : "";
 }
 
 void drawScene(Scene scene) {
@@ -124,6 +168,21 @@ void drawScene(Scene scene) {
         break;
     case SceneUnlock:
         drawUnlock();
+        break;
+    case SceneTitleMessage:
+        drawTitleMessage();
+        break;
+    case SceneOpening:
+        drawOpening();
+        break;
+    case SceneSearching:
+        drawSearching();
+        break;
+    case SceneFound:
+        drawFound();
+        break;
+    case SceneMatchEnd:
+        drawMatchEnd();
         break;
     }
 }

@@ -8,7 +8,14 @@ enum Scene : int {
     SceneTitle = 0,  // the title menu with the banner scrolling in
     SceneMatch = 1,  // a match against the computer, hints showing, the cursor waiting
     SceneUnlock = 2, // the vampire found, an item's unlock message standing on the board
+    // Every other screen, for holding what the libraries show against each other:
+    SceneTitleMessage = 3, // the title with a message standing
+    SceneOpening = 4,      // a lid half way open
+    SceneSearching = 5,    // a search inside a coffin, part way
+    SceneFound = 6,        // the vampire found, no message
+    SceneMatchEnd = 7,     // the match won, the loser half faded
 };
+const int sceneCount = 8;
 
 // The scene a name such as "title" names; false for any other name.
 bool sceneNamed(const char* name, Scene& scene);

@@ -10,8 +10,13 @@
 //                rctrl, escape, minus, equals) is held down for a frame, or for N
 //                frames as NAME*N; "+N" lets N frames pass
 //   -scene NAME  instead of frames of play, one fixed moment drawn by the game's own
-//                routines (title, match, unlock: tools/screenshot/scenes.h), as the
-//                README's pictures show it
+//                routines (title, match, unlock, and title-message, opening, searching,
+//                found, match-end: tools/screenshot/scenes.h), as the README's pictures
+//                show the first three
+//   -window      the picture as the desktop's window shows it, at -scale N (and with
+//                -scanlines): through the game's own display and the SDL 1.2 library in
+//                use, read back from the window (on sdl12-compat, from SDL2's window)
+//   -scanlines   with -window: the window's scanlines
 // The game itself runs as on the handheld, at 320x240.
 #include <SDL/SDL.h>
 
@@ -20,8 +25,14 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/frame_loop.h"
+#include "app/platform.h"
+#include "app/video_mode.h"
+#include "game/game_state.h"
+#include "gfx/present.h"
+#include "gfx/sdl_layer.h"
 #include "gfx/assets.h"
 #include "localisation/language_table.h"
 #include "notify/notifier.h"
@@ -126,20 +137,64 @@ bool runScript(const std::string& script, bool play, std::string& error) {
     return true;
 }
 
+// The frame drawn now, shown in a window of scale as the desktop game shows it, saved as
+// the window holds it.
+int saveWindow(int scale, bool scanlines, const char* out) {
+    SDL_Surface* frame =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+    if (!frame) return fail(SDL_GetError());
+    SDL_BlitSurface(screenSurface, nullptr, frame, nullptr);
+    game.scanlines = scanlines ? 1 : 0;
+    if (!openDisplay(windowPlan(scale))) return fail(std::string("no window: ") + SDL_GetError());
+    // A new mode may have left a new surface to draw on: the same frame goes there.
+    SDL_BlitSurface(frame, nullptr, screenSurface, nullptr);
+    SDL_FreeSurface(frame);
+    presentFrame();
+    std::vector<Uint32> pixels;
+    int w = 0, h = 0;
+    if (!shownPicture(pixels, w, h)) return fail("cannot read back what the window shows");
+    SDL_Surface* shot = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xFF0000, 0xFF00, 0xFF, 0);
+    if (!shot) return fail(SDL_GetError());
+    for (int y = 0; y < h; ++y) {
+        Uint8* row = static_cast<Uint8*>(shot->pixels) + y * shot->pitch;
+        for (int x = 0; x < w; ++x) {
+            Uint32 p = pixels[static_cast<size_t>(y) * w + x];
+            SDL_Color c = {Uint8(p >> 16), Uint8(p >> 8), Uint8(p), 0};
+            Uint32 v = SDL_MapRGB(shot->format, c.r, c.g, c.b);
+            row[3 * x] = Uint8(v);
+            row[3 * x + 1] = Uint8(v >> 8);
+            row[3 * x + 2] = Uint8(v >> 16);
+        }
+    }
+    int saved = SDL_SaveBMP(shot, out);
+    SDL_FreeSurface(shot);
+    if (saved != 0) return fail(std::string("cannot write ") + out + ": " + SDL_GetError());
+    freeImages();
+    freeSounds();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const char* usage = "usage: vesperalia-screenshot [-scale N] [-seed N] [-keys SCRIPT] "
-                        "[-scene title|match|unlock] OUT.bmp [FRAMES]  (run where data/ and "
-                        "lang/ are)";
+                        "[-scene NAME] [-window [-scanlines]] OUT.bmp [FRAMES]  (run where "
+                        "data/ and lang/ are)";
     long scale = 1;
     long seed = -1;
     std::string script;
     bool sceneGiven = false;
     Scene scene = SceneTitle;
+    bool window = false, scanlines = false;
     int i = 1;
     for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
         long n = 0;
+        // The two switches stand alone.
+        if (std::strcmp(argv[i], "-window") == 0 || std::strcmp(argv[i], "-scanlines") == 0) {
+            (argv[i][1] == 'w' ? window : scanlines) = true;
+            --i;
+            continue;
+        }
         if (std::strcmp(argv[i], "-scale") == 0 && readNumber(argv[i + 1], 1, 8, n))
             scale = n;
         else if (std::strcmp(argv[i], "-seed") == 0 && readNumber(argv[i + 1], 0, 2147483647L, n))
@@ -156,6 +211,7 @@ int main(int argc, char** argv) {
     long frames = 120; // long enough for the ticker to have entered the screen
     if (argc - i == 2 && !readNumber(argv[i + 1], 1, 10000, frames))
         return fail("FRAMES must be 1 to 10000");
+    if (scanlines && !window) return fail("-scanlines is the window's: give -window too");
     if (sceneGiven && (argc - i == 2 || !script.empty()))
         return fail("a scene is one fixed moment: it takes neither -keys nor FRAMES");
     std::string error;
@@ -186,6 +242,7 @@ int main(int argc, char** argv) {
             runFrame(false);
     }
     if (!screenSurface) return fail("the game opened no screen");
+    if (window) return saveWindow(static_cast<int>(scale), scanlines, out);
     SDL_Surface* picture =
         scale > 1 ? enlarged(screenSurface, static_cast<int>(scale)) : screenSurface;
     // Results are not saved: this run played nothing worth keeping, and without a
