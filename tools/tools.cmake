@@ -9,7 +9,7 @@ if(VESPERALIA_ASSET_PYTHON)
   add_test(NAME generated_files_up_to_date
     COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tools/generate-assets.py --check
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
-  # The packager's tool that makes the handheld package's SDL 1.2 layer load on glibc 2.31.
+  # The packager's tool that makes the handheld package's SDL 1.2 layer load on older glibc.
   add_test(NAME fit_glibc231_tool
     COMMAND ${VESPERALIA_ASSET_PYTHON} ${CMAKE_SOURCE_DIR}/tools/package/fit-glibc231-test.py)
   # The handheld package's check of its pad map, read as the pad mapper reads it.

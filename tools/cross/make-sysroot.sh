@@ -3,10 +3,11 @@
 # Makes build-cross/ARCH/sysroot for cross-building: Debian's own SDL 1.2, SDL_image,
 # SDL_ttf, SDL_mixer and GoogleTest -dev packages with everything they depend on (for
 # arm64 also SDL2's runtime), unpacked with dpkg-deb (each package's file list, version
-# and licence go to .packages/). armel takes Debian 12 (bookworm), arm64 Debian 11 (bullseye, glibc 2.31,
-# so that the game runs on older handheld firmwares). apt-get runs with a
-# configuration, package lists and cache of its own under build-cross/ARCH/apt: the
-# machine's own package state stays as it is. Does nothing when the sysroot is complete.
+# and licence go to .packages/). armel takes Debian 12 (bookworm), arm64 Debian 11
+# (bullseye, glibc 2.31, so that the game runs on older handheld firmwares). apt-get runs
+# with a configuration, package lists and cache of its own under build-cross/ARCH/apt:
+# the machine's own package state stays as it is. Does nothing when the sysroot is
+# complete.
 set -eu
 
 say() { echo "make-sysroot: $*"; }
