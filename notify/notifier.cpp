@@ -79,7 +79,20 @@ bool bitmapFits(const unsigned char* b, int size) {
                 return false;
     }
     const int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-    return rowBytes <= bytes && pixelOffset + rowBytes * height <= bytes;
+    if (rowBytes > bytes || pixelOffset + rowBytes * height > bytes) return false;
+    // A pixel naming a colour the file does not declare is damage, and libraries fill the
+    // rest of the palette differently (black on SDL 1.2, white on SDL2 under sdl12-compat).
+    if (bitsPerPixel <= 8 && colours < (int64_t(1) << bitsPerPixel)) {
+        for (int64_t y = 0; y < height; ++y) {
+            const unsigned char* row = b + pixelOffset + y * rowBytes;
+            for (int64_t x = 0; x < width; ++x) {
+                int64_t bit = x * bitsPerPixel;
+                int v = (row[bit / 8] >> (8 - bitsPerPixel - bit % 8)) & ((1 << bitsPerPixel) - 1);
+                if (v >= colours) return false;
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -90,10 +103,6 @@ SDL_Surface* loadKeyedBitmap(const unsigned char* bytes, int size, SDL_Surface* 
     if (!stream) return nullptr;
     SDL_Surface* loaded = SDL_LoadBMP_RW(stream, 1);
     if (!loaded) return nullptr;
-    // A pixel may name a colour past the palette the file declared; SDL's blit would look it
-    // up beyond its map. The palette always has room for 256 (unused ones are black).
-    SDL_Palette* palette = loaded->format->palette;
-    if (palette && loaded->format->BitsPerPixel == 8) palette->ncolors = 256;
     SDL_Surface* image =
         SDL_CreateRGBSurface(SDL_SRCCOLORKEY, loaded->w, loaded->h, 16, 0, 0, 0, 0);
     if (image) {

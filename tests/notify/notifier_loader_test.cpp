@@ -46,7 +46,7 @@ TEST(NotifierBitmap, RefusesDepthsAndSizesTheBytesDoNotBear) {
 }
 
 TEST(NotifierBitmap, SoundImagesOfEveryDepthLoad) {
-    SDL_Surface* screen = testScreen();
+    testScreen();
     for (const std::string& b : {smallBmp(1, 2), smallBmp(4, 16), smallBmp(8, 256), smallBmp(16, 0),
                                  smallBmp(24, 0), smallBmp(32, 0), smallBmp(24, 0, -2)}) {
         SDL_Surface* image = load(b);
@@ -54,12 +54,16 @@ TEST(NotifierBitmap, SoundImagesOfEveryDepthLoad) {
         EXPECT_TRUE(image->w == 2 && image->h == 2 && image->format->BitsPerPixel == 16);
         SDL_FreeSurface(image);
     }
-    // An 8-bit pixel naming colour 255 of a two-colour palette is refused or draws black; it
-    // never reads past the colours SDL keeps.
-    if (SDL_Surface* image = load(smallBmp(8, 2))) {
-        EXPECT_EQ(static_cast<Uint16*>(image->pixels)[0], SDL_MapRGB(screen->format, 0, 0, 0));
-        SDL_FreeSurface(image);
-    }
+    // A pixel naming colour 255 of a two-colour palette, or colour 3 of a three-colour one,
+    // is damage: refused, whatever the library would make of it.
+    EXPECT_EQ(load(smallBmp(8, 2)), nullptr);
+    std::string fourBit = smallBmp(4, 3); // rows of one byte of pixels and three of padding
+    fourBit[fourBit.size() - 8] = fourBit[fourBit.size() - 4] = 0x12;
+    SDL_Surface* fits = load(fourBit);
+    EXPECT_NE(fits, nullptr);
+    SDL_FreeSurface(fits);
+    fourBit[fourBit.size() - 4] = 0x13;
+    EXPECT_EQ(load(fourBit), nullptr);
     SDL_Surface* image;
     EXPECT_NE(image = load(
                   std::string(reinterpret_cast<const char*>(capBitmapBytes), capBitmapBytesCount)),
