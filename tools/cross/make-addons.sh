@@ -8,8 +8,6 @@
 #                   HarfBuzz or Brotli: TrueType outlines need none of them
 #   libSDL_image.a  Debian 11's archive without the JPEG, TIFF and WebP loaders
 #                   (tools/cross/addons/)
-# and sdl-linked-version, which prints the version of the SDL 1.2 library it was given
-# (the test suite's run on the SDL 1.2 layer checks with it that the layer was loaded),
 # with each one's Debian copyright file in licences/. The sources come through apt-get
 # source with a configuration of its own (tools/cross/private-apt.sh) into
 # build-cross/arm64/addons/; the machine's package state stays as it is. Needs the arm64
@@ -34,7 +32,6 @@ libdir=$sysroot/usr/lib/aarch64-linux-gnu
 # upstream release as the sysroot's header.
 SOURCES="sdl-mixer1.2/bookworm freetype/bullseye"
 want="$SOURCES $(cat "$root/tools/cross/addons/CMakeLists.txt" "$root/tools/cross/addons/image-formats-left-out.c" \
-    "$root/tools/cross/addons/sdl-linked-version.c" \
     "$0" "$libdir/libSDL_image.a" | md5sum | cut -d' ' -f1)"
 
 # shellcheck source=tools/cross/private-apt.sh
@@ -81,8 +78,7 @@ build sdl "$root/tools/cross/addons" -DMIXER_SOURCE="$mixer" -DDEBIAN_SDL_IMAGE=
 fresh=$lib.new
 rm -rf "$fresh"
 mkdir -p "$fresh/licences/sdl-mixer1.2" "$fresh/licences/freetype" "$fresh/licences/libsdl-image1.2"
-cp "$out/build-freetype/libfreetype.a" "$out/build-sdl/libSDL_mixer.a" "$out/build-sdl/libSDL_image.a" \
-    "$out/build-sdl/sdl-linked-version" "$fresh/"
+cp "$out/build-freetype/libfreetype.a" "$out/build-sdl/libSDL_mixer.a" "$out/build-sdl/libSDL_image.a" "$fresh/"
 cp "$mixer/debian/copyright" "$fresh/licences/sdl-mixer1.2/copyright"
 cp "$freetype/debian/copyright" "$fresh/licences/freetype/copyright"
 cp "$sysroot/.packages/libsdl-image1.2.copyright" "$fresh/licences/libsdl-image1.2/copyright" 2>/dev/null ||
@@ -105,4 +101,4 @@ left="$left$(outside libSDL_mixer.a '^(ov_|vorbis_|FLAC__|mad_|fluid_|Player_|Mi
 echo "$want" >"$fresh/.vesperalia-addons"
 rm -rf "$lib"
 mv "$fresh" "$lib"
-say "ready: build-cross/arm64/addons/lib ($(ls "$lib"/*.a | wc -l) archives, sdl-linked-version)"
+say "ready: build-cross/arm64/addons/lib ($(ls "$lib"/*.a | wc -l) archives)"
