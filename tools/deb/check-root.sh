@@ -28,23 +28,10 @@ work=$(realpath "$2")
 shift 2
 suites=${*:-bookworm trixie}
 src=$(cd "$(dirname "$0")/../.." && pwd)
-# debootstrap checks each release's signature against this keyring (and fails when it
-# cannot); Debian 12's debian-archive-keyring holds Debian 13's keys too.
-keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-for tool in debootstrap chroot flock; do
-    command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh debootstrap)"
-done
-[ -r "$keyring" ] || fail "no Debian archive keyring at $keyring (package debian-archive-keyring)"
+# shellcheck source-path=SCRIPTDIR source=root-common.sh
+. "$src/tools/deb/root-common.sh"
 
-# The release's name in messages, and the SDL 1.2 its apt resolves libsdl1.2debian to:
-# the source package of the file the game loads.
-release() {
-    case $1 in
-    bookworm) echo "Debian 12" ;;
-    trixie) echo "Debian 13" ;;
-    *) return 1 ;;
-    esac
-}
+# The source package of the SDL 1.2 that each release's apt resolves libsdl1.2debian to.
 sdl_source() {
     case $1 in
     bookworm) echo libsdl1.2 ;;
@@ -52,55 +39,20 @@ sdl_source() {
     esac
 }
 for suite in $suites; do
-    release "$suite" >/dev/null || fail "unknown release '$suite' (bookworm or trixie)"
+    root_release "$suite" >/dev/null || fail "unknown release '$suite' (bookworm or trixie)"
 done
 
 # One check at a time in WORK: a second one waits for the first.
 exec 9>"$work/.root-lock"
 flock 9
-
-# Mount points at or below $1, deepest first.
-mounts_under() {
-    awk -v d="$1" '$2 == d || index($2, d "/") == 1 { print $2 }' /proc/self/mounts | sort -r
-}
-unmount_under() {
-    local m
-    for m in $(mounts_under "$1"); do
-        umount "$m" 2>/dev/null || umount -l "$m" || true
-    done
-}
-# Deletes a root, never while anything is mounted inside it.
-remove_root() {
-    unmount_under "$1"
-    [ -z "$(mounts_under "$1")" ] || fail "$1 still has file systems mounted; not deleting it"
-    rm -rf "$1"
-}
-makers=""
 cleanup() {
-    local p
     # A debootstrap still running (this check was stopped) goes with its maker.
-    for p in $makers; do
-        pkill -TERM -P "$p" 2>/dev/null || true
-        kill "$p" 2>/dev/null || true
-    done
+    root_stop_makers
     wait 2>/dev/null || true
     unmount_under "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
-
-# The archive this machine's apt uses: the first URI of a deb stanza with a release suite.
-archive_uri() {
-    awk 'BEGIN { RS = "" }
-        /(^|\n)Types:[^\n]*deb([ \t]|\n|$)/ && /(^|\n)Suites:[ \t]*[a-z]+([ \t]|\n|$)/ {
-            if (match($0, /(^|\n)URIs:[ \t]*[^ \t\n]+/)) {
-                u = substr($0, RSTART, RLENGTH); sub(/.*URIs:[ \t]*/, "", u); print u; exit
-            }
-        }' /etc/apt/sources.list.d/*.sources 2>/dev/null
-    sed -e 's/\[[^]]*\]//' /etc/apt/sources.list 2>/dev/null | awk '$1 == "deb" && $3 ~ /^[a-z]+$/ { print $2 }'
-    echo http://deb.debian.org/debian
-}
-mirror=$(archive_uri | sed -n 1p)
 
 # The root of an earlier layout (one Debian 12 root straight in WORK) only takes room.
 for old in "$work/root-base" "$work/root"; do
@@ -108,45 +60,8 @@ for old in "$work/root-base" "$work/root"; do
 done
 rm -rf "$work/apt-archives"
 
-# Makes WORK/SUITE/base; its output goes to WORK/SUITE/debootstrap.log.
-make_base() {
-    local suite=$1 base=$work/$1/base
-    remove_root "$base.new"
-    if ! debootstrap --variant=minbase --keyring="$keyring" "$suite" "$base.new" "$mirror"; then
-        unmount_under "$base.new"
-        return 1
-    fi
-    unmount_under "$base.new"
-    # Said only when the release's signature was checked, which --keyring makes sure of.
-    grep -q '^I: Valid Release signature' "$work/$suite/debootstrap.log" || return 1
-    # debootstrap's downloads would only make each copy slower.
-    rm -f "$base.new"/var/cache/apt/archives/*.deb
-    # No service may start inside the root while packages are installed.
-    printf '#!/bin/sh\nexit 101\n' >"$base.new/usr/sbin/policy-rc.d"
-    chmod 755 "$base.new/usr/sbin/policy-rc.d"
-    echo "$suite minbase" >"$base.new/.vesperalia-root"
-    remove_root "$base"
-    mv "$base.new" "$base"
-}
-pending=""
-made_from=$(date +%s)
-for suite in $suites; do
-    mkdir -p "$work/$suite"
-    [ -f "$work/$suite/base/.vesperalia-root" ] && continue
-    say "making a $(release "$suite") root with debootstrap from $mirror (once; kept in ${work#"$src"/}/$suite/base)"
-    make_base "$suite" >"$work/$suite/debootstrap.log" 2>&1 &
-    makers="$makers $!"
-    pending="$pending $suite:$!"
-done
-for p in $pending; do
-    suite=${p%%:*}
-    if ! wait "${p#*:}"; then
-        tail -n 5 "$work/$suite/debootstrap.log" >&2
-        fail "debootstrap of $(release "$suite") failed (log: ${work#"$src"/}/$suite/debootstrap.log)"
-    fi
-done
-makers=""
-[ -n "$pending" ] && say "made in $(($(date +%s) - made_from)) s"
+# shellcheck disable=SC2086 # one word per release
+root_make_bases "$work" $suites
 
 # The root's files, apart from what changes with any apt run and the kernel's own.
 list_files() {
@@ -159,7 +74,7 @@ list_files() {
 # The whole check in WORK/SUITE/root, copied from WORK/SUITE/base.
 check_suite() {
     local suite=$1 name dir=$work/$1 rootdir=$work/$1/root
-    name=$(release "$suite")
+    name=$(root_release "$suite")
     local archives=$dir/apt-archives log=$dir/root.log
     local started
     started=$(date +%s)
