@@ -20,9 +20,10 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     int failed = RUN_ALL_TESTS();
     // The SDL 1.2 layer over SDL2 unloads SDL2 as the program ends: its sound and timer
-    // threads must be gone by then, or they crash the program on its way out.
+    // threads must be gone by then, or they crash the program on its way out. Not SDL_Quit:
+    // on older SDL2 (Debian 11's) the layer's video shutdown crashes in it.
     while (Mix_QuerySpec(nullptr, nullptr, nullptr))
         Mix_CloseAudio();
-    SDL_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
     return failed;
 }

@@ -127,16 +127,8 @@ if [ "$arch" = arm64 ]; then
         fail "the test program did not run on the layer"
     printf '%s\n1.2.50\n' "$loaded" | sort -V | head -n 1 | grep -qx 1.2.50 ||
         fail "LD_LIBRARY_PATH=$layer loads SDL $loaded, not the layer (1.2.50 or later)"
-    # Tests whose difference between the layer and SDL 1.2 under this emulation is known and
-    # not yet resolved: named here, and not run on the layer until they pass there.
-    known="FrameLoopTest.ScriptedMatchFromTitleBackToTitleAndOut ReadmeImages.EachCommittedPictureIsWhatTheGameDrawsNow
-ReadmeImages.ComparisonAllowsOneLevelOfAnyChannelAndNoMore PresentTest.ChangedPartsLeaveNothingStaleOverAPlayedMatch
-PresentTest.SwitchAndResizeKeepTheGameAndTheNotifiersSurface"
-    exclude=""
-    [ -z "$known" ] || exclude="^($(echo $known | tr ' ' '|'))\$"
     say "testing under $qemu on the SDL 1.2 layer ($(cat "$layer/version"), SDL_Linked_Version $loaded)"
-    [ -z "$known" ] || say "not run on the layer, known to differ there: $(echo $known)"
-    LD_LIBRARY_PATH=$layer ctest -j"$jobs" --output-on-failure ${exclude:+-E "$exclude"} ||
+    LD_LIBRARY_PATH=$layer ctest -j"$jobs" --output-on-failure ||
         fail "tests failed for $arch on the SDL 1.2 layer $(cat "$layer/version")"
     say "all $arch tests passed on the SDL 1.2 layer"
 fi

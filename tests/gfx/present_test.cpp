@@ -231,7 +231,11 @@ TEST_F(PresentTest, SwitchAndResizeKeepTheGameAndTheNotifiersSurface) {
         const DisplayPlan& want = i % 2 == 0 ? full : asStarted;
         EXPECT_EQ(placed(videoMode.shown), placed(want)) << "switch " << i;
         EXPECT_EQ(game.fullscreenFlag != 0, i % 2 == 0);
-        EXPECT_EQ(wrongOnScreen(want), 0) << "switch " << i;
+        // A handheld's bare 320x240 mode in full screen is the layer's to fit to the screen.
+        bool fittedByLayer = sdlIsLayer() && !presentation.layerScales && game.fullscreenFlag;
+        if (!fittedByLayer) {
+            EXPECT_EQ(wrongOnScreen(want), 0) << "switch " << i;
+        }
         EXPECT_EQ(notifierTarget, screenSurface);
         EXPECT_EQ(gameWithoutDisplay(), before);
         EXPECT_EQ(std::memcmp(&frame, &frameBefore, sizeof frame), 0);
