@@ -1,6 +1,6 @@
 #!/bin/bash
-# Usage: tools/deb/check-root.sh DEB WORK [SUITE...]   (SUITE: bookworm, trixie; both
-# when none is named)
+# Usage: tools/deb/check-root.sh DEB WORK [SUITE...]   (SUITE: bookworm, trixie; when
+# none is named, both, or on Debian 13 trixie alone)
 # Installs the desktop package with apt into a fresh root of each Debian release and checks
 # it as a player meets it: apt-get install ./DEB pulls in the dependencies (on Debian 13
 # SDL 1.2 is sdl12-compat, SDL 1.2's interface over SDL2, and the check makes sure the
@@ -26,7 +26,11 @@ deb=$(realpath "$1")
 mkdir -p "$2"
 work=$(realpath "$2")
 shift 2
-suites=${*:-bookworm trixie}
+# A package built on Debian 13 needs Debian 13's libraries: no Debian 12 root for it.
+default_suites="bookworm trixie"
+# shellcheck disable=SC1091
+[ "$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")" = trixie ] && default_suites=trixie
+suites=${*:-$default_suites}
 src=$(cd "$(dirname "$0")/../.." && pwd)
 # shellcheck source-path=SCRIPTDIR source=root-common.sh
 . "$src/tools/deb/root-common.sh"
