@@ -216,7 +216,8 @@ unset DISPLAY
 
 if [ "$tests" = 1 ]; then
     if ! step run-tests ./tools/run-tests.sh; then
-        grep -E 'tests passed|tests failed|FAILED|Failed|\*\*\*' "$work/run-tests.log" | tail -n 20 >&2
+        grep -E '^run-tests:|% tests passed|\*\*\*|runtime error|^[[:space:]]+[0-9]+ - ' "$work/run-tests.log" |
+            tail -n 20 >&2
         fail "the test command failed on Debian 13 (log: build-deb13-user/run-tests.log; the root is kept)"
     fi
     grep '^run-tests:' "$work/run-tests.log" | tail -n 5
