@@ -36,7 +36,7 @@ TEST(ColourTableTest, EveryValueAsSdlConvertsAFrame) {
     for (int i = 0; i < 320 * 240; ++i)
         reinterpret_cast<Uint16*>(static_cast<Uint8*>(frame->pixels) +
                                   (i / 320) * frame->pitch)[i % 320] =
-            static_cast<Uint16>(i < 65536 ? i : i * 40503);
+            static_cast<Uint16>(i < 65536 ? unsigned(i) : unsigned(i) * 40503u);
     struct Format {
         int bits;
         Uint32 r, g, b, a;
