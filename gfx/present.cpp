@@ -99,31 +99,6 @@ void rememberWholeFrame(SDL_Surface* frame) {
                     frameW * sizeof(Uint16));
 }
 
-// The layer redraws its whole window at each present, whatever it was given, so what
-// counts is how much it converts: only the changed parts of the 320x240 frame. It shows
-// them at most once per refresh of the screen, and at once when the frame goes whole.
-void presentThroughLayer() {
-    bool whole = presentation.sendWhole ||
-                 presentation.lastFrame.size() != static_cast<size_t>(frameW) * frameH ||
-                 screenSurface->w != frameW || screenSurface->h != frameH;
-    if (whole) {
-        if (screenSurface->w == frameW && screenSurface->h == frameH)
-            rememberWholeFrame(screenSurface);
-        presentation.sendWhole = 0;
-        SDL_Flip(screenSurface);
-        return;
-    }
-    Band bands[maxBands];
-    int count = changedBands(screenSurface, presentation.lastFrame, bands);
-    if (count == 0) return;
-    SDL_Rect rects[maxBands];
-    for (int i = 0; i < count; ++i)
-        rects[i] = SDL_Rect{static_cast<Sint16>(bands[i].x0), static_cast<Sint16>(bands[i].y0),
-                            static_cast<Uint16>(bands[i].x1 - bands[i].x0),
-                            static_cast<Uint16>(bands[i].y1 - bands[i].y0)};
-    SDL_UpdateRects(screenSurface, count, rects);
-}
-
 } // namespace
 
 void resetPresentation() {
@@ -195,26 +170,27 @@ void enlargeFrame(SDL_Surface* src, SDL_Surface* dst, const std::vector<Uint32>&
 
 void presentFrame() {
     if (!screenSurface) return;
-    if (!videoSurface || videoSurface == screenSurface) {
-        // The layer redraws its window whole at every present anyway: give it only changes.
-        if (videoSurface && (presentation.layerScales || sdlIsLayer())) {
-            presentThroughLayer();
-            return;
-        }
+    // Drawn on directly: the video surface is the frame itself. The layer over SDL2 redraws
+    // its whole window at every present anyway, so what counts there is how much it
+    // converts: only the changed parts, which it shows at the next refresh of the screen.
+    bool direct = !videoSurface || videoSurface == screenSurface;
+    if (direct && !(videoSurface && (presentation.layerScales || sdlIsLayer()))) {
         SDL_Flip(screenSurface);
         return;
     }
-    if (presentation.colourTable.size() != 65536)
+    if (!direct && presentation.colourTable.size() != 65536)
         buildColourTable(videoSurface->format, presentation.colourTable);
-    int scale = game.displayScale, ox = game.displayOffsetX, oy = game.displayOffsetY;
+    int scale = direct ? 1 : game.displayScale;
+    int ox = direct ? 0 : game.displayOffsetX, oy = direct ? 0 : game.displayOffsetY;
     bool lines = game.scanlines != 0;
     // A double-buffered screen alternates between two pictures, so each one gets everything.
-    bool whole = presentation.wholeFrames || presentation.sendWhole ||
-                 (videoSurface->flags & SDL_DOUBLEBUF) ||
+    bool whole = presentation.sendWhole || (videoSurface->flags & SDL_DOUBLEBUF) ||
                  presentation.lastFrame.size() != static_cast<size_t>(frameW) * frameH ||
                  screenSurface->w != frameW || screenSurface->h != frameH;
     if (whole) {
-        enlargeFrame(screenSurface, videoSurface, presentation.colourTable, scale, ox, oy, lines);
+        if (!direct)
+            enlargeFrame(screenSurface, videoSurface, presentation.colourTable, scale, ox, oy,
+                         lines);
         if (screenSurface->w == frameW && screenSurface->h == frameH)
             rememberWholeFrame(screenSurface);
         presentation.sendWhole = 0;
@@ -227,8 +203,9 @@ void presentFrame() {
     SDL_Rect rects[maxBands];
     for (int i = 0; i < count; ++i) {
         const Band& b = bands[i];
-        enlargeArea(screenSurface, videoSurface, presentation.colourTable, scale, ox, oy, lines,
-                    b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
+        if (!direct)
+            enlargeArea(screenSurface, videoSurface, presentation.colourTable, scale, ox, oy, lines,
+                        b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
         rects[i].x = static_cast<Sint16>(ox + b.x0 * scale);
         rects[i].y = static_cast<Sint16>(oy + b.y0 * scale);
         rects[i].w = static_cast<Uint16>((b.x1 - b.x0) * scale);

@@ -10,7 +10,6 @@ extern SDL_Surface* videoSurface;
 
 // What presenting keeps between frames for the current video mode.
 struct Presentation {
-    int32_t wholeFrames = 0;         // 1: every frame is enlarged and sent whole, changed or not
     int32_t sendWhole = 1;           // 1: the next frame goes out whole (new mode, exposed window)
     int32_t layerScales = 0;         // 1: the SDL 1.2 layer enlarges the 320x240 mode itself
     std::vector<Uint32> colourTable; // game pixel (RGB565) -> pixel of the video surface
@@ -38,7 +37,7 @@ void enlargeArea(SDL_Surface* src, SDL_Surface* dst, const std::vector<Uint32>& 
 // The whole frame: enlargeArea over all of src.
 void enlargeFrame(SDL_Surface* src, SDL_Surface* dst, const std::vector<Uint32>& table, int scale,
                   int offsetX, int offsetY, bool scanlines);
-// Shows the finished frame: flipped when it is the video surface itself (on the layer, when
-// it enlarges the mode, only what changed since the last frame is sent); else what changed
-// is enlarged onto the video surface and only that part is sent.
+// Shows the finished frame: flipped when it is the video surface itself (on sdl12-compat
+// only what changed since the last frame is sent); else what changed is enlarged onto the
+// video surface and only that part is sent.
 void presentFrame();
